@@ -1,0 +1,30 @@
+# add_setup_variant(TARGET BASE_NAME KIND VERSION TITLE PAYLOAD MAIN_SOURCE [LIBS...])
+# One setup program: its package constants, its payload resources with their
+# checksum table, the icon and the manifest, linked with the shared core.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+function(add_setup_variant target base kind version title payload main)
+    set(dir ${CMAKE_BINARY_DIR}/variants/${target})
+    string(REPLACE "\\" "\\\\" _title "${title}")
+    string(REPLACE "\"" "\\\"" _title "${_title}")
+    set(PACKAGE_TITLE_LITERAL "\"${_title}\"")
+    set(PACKAGE_BASE_NAME_VALUE "${base}")
+    set(PACKAGE_KIND_VALUE "${kind}")
+    set(PACKAGE_VERSION_VALUE "${version}")
+    configure_file(${CMAKE_SOURCE_DIR}/setup/package_constants.cpp.in ${dir}/package_constants.cpp @ONLY)
+
+    set(icon ${CMAKE_SOURCE_DIR}/resources/tarnwick.ico)
+    set(manifest ${CMAKE_SOURCE_DIR}/resources/setup.manifest)
+    add_custom_command(
+        OUTPUT ${dir}/setup.rc ${dir}/payload-sums.bin
+        COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_resources.py --payload ${payload}
+                --base-name ${base} --kind ${kind} --out-dir ${dir} --icon ${icon} --manifest ${manifest}
+        DEPENDS ${payload} ${icon} ${manifest} ${CMAKE_SOURCE_DIR}/tools/make_resources.py
+        COMMENT "Payload resources of ${target}")
+    set_source_files_properties(${dir}/setup.rc PROPERTIES OBJECT_DEPENDS "${payload};${dir}/payload-sums.bin;${icon};${manifest}")
+
+    add_executable(${target} WIN32 ${main} ${dir}/package_constants.cpp ${dir}/setup.rc)
+    target_link_libraries(${target} PRIVATE core ${ARGN})
+    # A stripped program: the stub's size is watched.
+    target_link_options(${target} PRIVATE -s)
+endfunction()

@@ -1,0 +1,20 @@
+// The error box and the yes/no questions. Both are shown through the wide-character
+// calls, each piece of the text converted from its own code page.
+#pragma once
+
+#include <string>
+
+#include "localisation/text.h"
+
+// The single-byte texts converted to UTF-16, piece by piece.
+std::wstring Widen(const Text& text);
+
+// Shows the English or the Russian text by the Russian-UI flag, with that language's
+// display name as the caption; the box's own result is ignored.
+void ShowError(const Text& english, const Text& russian);
+inline void ShowError(const MessagePair& message) { ShowError(message.english, message.russian); }
+
+enum class Language { English, Russian };
+// A task-modal, topmost yes/no question with no owner; only IDYES counts as yes.
+// Russian questions carry the Russian language id.
+bool AskYesNo(const Text& text, const Text& caption, Language language);

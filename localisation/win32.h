@@ -1,0 +1,95 @@
+// Thin owners of Win32 resources. Each is non-copyable, movable, releases in its
+// destructor and can give its resource up with Detach().
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace win {
+
+// A handle type with its own invalid value and its own release call, so that a file
+// handle (INVALID_HANDLE_VALUE) cannot be mistaken for a kernel handle (NULL).
+template <typename T, typename Traits>
+class Unique {
+public:
+    Unique() = default;
+    explicit Unique(T value) : value_(value) {}
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
+    Unique(Unique&& other) noexcept : value_(other.Detach()) {}
+    Unique& operator=(Unique&& other) noexcept {
+        if (this != &other) Reset(other.Detach());
+        return *this;
+    }
+    ~Unique() { Reset(); }
+
+    T Get() const { return value_; }
+    bool Valid() const { return value_ != Traits::Invalid(); }
+    explicit operator bool() const { return Valid(); }
+    T Detach() { return std::exchange(value_, Traits::Invalid()); }
+    void Reset(T value = Traits::Invalid()) {
+        T old = std::exchange(value_, value);
+        if (old != Traits::Invalid()) Traits::Release(old);
+    }
+    // For out-parameters of calls that create the resource.
+    T* Put() {
+        Reset();
+        return &value_;
+    }
+
+private:
+    T value_ = Traits::Invalid();
+};
+
+struct HandleTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Release(HANDLE h) { ::CloseHandle(h); }
+};
+struct FileTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Release(HANDLE h) { ::CloseHandle(h); }
+};
+struct KeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static void Release(HKEY k) { ::RegCloseKey(k); }
+};
+struct FindTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Release(HANDLE h) { ::FindClose(h); }
+};
+struct ModuleTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static void Release(HMODULE m) { ::FreeLibrary(m); }
+};
+struct ResourceTraits {
+    static HGLOBAL Invalid() { return nullptr; }
+    // FreeResource is a no-op on NT, kept for the 16-bit-style contract of LoadResource.
+    static void Release(HGLOBAL g) { ::FreeResource(g); }
+};
+
+using UniqueHandle = Unique<HANDLE, HandleTraits>;  // processes, threads, mappings
+using UniqueFile = Unique<HANDLE, FileTraits>;      // CreateFile results
+using UniqueKey = Unique<HKEY, KeyTraits>;
+using UniqueFind = Unique<HANDLE, FindTraits>;
+using UniqueModule = Unique<HMODULE, ModuleTraits>;
+using UniqueResource = Unique<HGLOBAL, ResourceTraits>;
+
+// Runs a callable at scope end unless released: commit-or-rollback made visible.
+template <typename F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) : f_(std::move(f)) {}
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    ~ScopeExit() {
+        if (armed_) f_();
+    }
+    void Release() { armed_ = false; }
+
+private:
+    F f_;
+    bool armed_ = true;
+};
+
+}  // namespace win

@@ -1,0 +1,39 @@
+#include "payload/folder_size.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "localisation/win32.h"
+#include "payload/size_rules.h"
+#include "setup/paths.h"
+
+int64_t FolderSizeInKilobytes(const std::string& path) {
+    if (path.empty()) return -1;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return -1;
+
+    uint64_t bytes = 0;
+    std::vector<std::string> queue;
+    std::string current = path;
+    for (size_t index = 0;; ++index) {
+        AddTrailingBackslash(current);
+        WIN32_FIND_DATAA entry;
+        win::UniqueFind search(::FindFirstFileA((current + "*.*").c_str(), &entry));
+        if (search.Valid()) {
+            do {
+                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                    bytes += (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+                } else if (IsChildFolderName(entry.cFileName) &&
+                           (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+                    // Junctions and folder links are not entered: a link loop would never
+                    // end, and a linked tree would be counted twice.
+                    queue.push_back(current + entry.cFileName);
+                }
+            } while (::FindNextFileA(search.Get(), &entry));
+        }
+        if (index >= queue.size()) break;
+        current = queue[index];
+    }
+    return static_cast<int64_t>(bytes >> 10);
+}

@@ -1,0 +1,70 @@
+#include "setup/app_control.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "localisation/win32.h"
+
+namespace {
+
+constexpr DWORD kAnnounceProbeMs = 512;
+constexpr int kAnnounceProbes = 8;
+constexpr DWORD kWindowProbeMs = 1024;
+constexpr int kWindowProbes = 11;
+constexpr DWORD kQuitProbeMs = 250;
+constexpr DWORD kQuitWaitMs = 10000;
+
+}  // namespace
+
+bool IsApplicationRunning() {
+    // The setup's own handle is closed at once either way: kept open, it would keep the
+    // name alive after the application quits, and the started application would then
+    // find its name taken.
+    win::UniqueHandle mapping(
+        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, kApplicationMemoryName));
+    return ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool RequestApplicationQuit() {
+    // Without a target window PostMessage would post to this thread's own queue, and
+    // the next message box would end at once.
+    HWND window = ::FindWindowA(kApplicationWindowClass, nullptr);
+    if (window != nullptr) ::PostMessageA(window, WM_QUIT, 0, 0);
+    for (DWORD waited = 0; waited < kQuitWaitMs; waited += kQuitProbeMs) {
+        if (!IsApplicationRunning()) return true;
+        ::Sleep(kQuitProbeMs);
+    }
+    return !IsApplicationRunning();
+}
+
+void StartApplication(const std::string& installFolder, const std::string& shortName) {
+    ::SetCurrentDirectoryA(installFolder.c_str());
+    const std::string executable = installFolder + shortName + ".exe";
+    ::ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL);
+}
+
+void StartApplicationAndBringForward(const std::string& installFolder, const std::string& shortName) {
+    StartApplication(installFolder, shortName);
+
+    int probes = 0;
+    do {
+        ::Sleep(kAnnounceProbeMs);
+        ++probes;
+        if (IsApplicationRunning()) break;
+    } while (probes <= kAnnounceProbes - 1);
+    // A detection on the last probe gives up too, as the application's contract allows.
+    if (probes >= kAnnounceProbes) return;
+
+    HWND window = nullptr;
+    probes = 0;
+    do {
+        ::Sleep(kWindowProbeMs);
+        ++probes;
+        window = ::FindWindowA(kApplicationWindowClass, nullptr);
+        if (window != nullptr) break;
+    } while (probes <= kWindowProbes - 1);
+    if (probes >= kWindowProbes) return;
+
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    ::SetForegroundWindow(window);
+}

@@ -1,0 +1,113 @@
+#include "setup/environment.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+#include "localisation/common.h"
+#include "localisation/errors.h"
+#include "localisation/message_box.h"
+#include "localisation/seams.h"
+#include "setup/paths.h"
+#include "localisation/messages.h"
+
+InstallContext installContext;
+
+namespace {
+
+std::string SystemFolderText(UINT(WINAPI* query)(LPSTR, UINT)) {
+    char buffer[256] = {};
+    const UINT length = query(buffer, 255);
+    // A longer path than the buffer holds reports its needed size; it is not kept.
+    if (length == 0 || length > 255) return std::string();
+    return WithTrailingBackslash(std::string(buffer, length));
+}
+
+std::string EnvironmentVariable(const char* name) {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+bool IsWindowsNt() { return (::GetVersion() & 0x80000000u) == 0; }
+
+// Reads one value of the open key when it exists; a missing value keeps the field.
+void ReadIfPresent(TRegistry& reg, const char* name, std::string& field) {
+    if (reg.ValueExists(name)) field = reg.ReadString(name);
+}
+
+// The install folder named by the uninstall entry under `path`, if there is a usable one.
+std::optional<std::string> UninstallEntryFolder(TRegistry& reg, const std::string& path) {
+    std::optional<std::string> folder;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (reg.OpenKey(path, false)) {
+        if (reg.ValueExists("UninstallString")) folder = FolderFromUninstallString(reg.ReadString("UninstallString"));
+        reg.CloseKey();
+    }
+    return folder;
+}
+
+void Discover(TRegistry& reg, const std::string& shortName) {
+    InstallContext& c = installContext;
+    const std::string shellFolders = std::string(kCurrentVersionKey) + "Explorer\\Shell Folders";
+
+    c.commonPrograms.clear();
+    c.systemFolder = SystemFolderText(::GetSystemDirectoryA);
+    c.windowsFolder = SystemFolderText(::GetWindowsDirectoryA);
+
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (reg.OpenKey(kCurrentVersionKey, false)) {
+        ReadIfPresent(reg, "ProgramFilesDir", c.programFilesFolder);
+        AddTrailingBackslash(c.programFilesFolder);
+        reg.CloseKey();
+    }
+
+    c.administrator = seams::isUserAnAdmin() != FALSE;
+    c.tempFolder = WithTrailingBackslash(EnvironmentVariable("Temp"));
+
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (reg.OpenKey(shellFolders, false)) {
+        c.commonDesktop.clear();
+        ReadIfPresent(reg, "Common Desktop", c.commonDesktop);
+        if (IsWindowsNt()) ReadIfPresent(reg, "Common Programs", c.commonPrograms);
+        reg.CloseKey();
+    }
+
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (reg.OpenKey(shellFolders, false)) {
+        ReadIfPresent(reg, "Programs", c.userPrograms);
+        ReadIfPresent(reg, "Desktop", c.userDesktop);
+        ReadIfPresent(reg, "Startup", c.userStartup);
+        reg.CloseKey();
+    }
+
+    c.uninstallRoot = std::string(kCurrentVersionKey) + "Uninstall\\";
+    if (c.commonPrograms.size() < 2) c.commonPrograms = c.userPrograms;
+    for (std::string* folder : {&c.commonDesktop, &c.commonPrograms, &c.userPrograms, &c.userDesktop, &c.userStartup})
+        AddTrailingBackslash(*folder);
+
+    c.installFolder = c.programFilesFolder + shortName;
+    std::optional<std::string> found = UninstallEntryFolder(reg, c.uninstallRoot + shortName);
+    if (!found) found = UninstallEntryFolder(reg, Wow6432Path(c.uninstallRoot) + shortName);
+    if (found) c.installFolder = *found;
+    AddTrailingBackslash(c.installFolder);
+}
+
+}  // namespace
+
+bool DiscoverEnvironment(const std::string& applicationShortName) {
+    TRegistry& reg = common::Registry();
+    try {
+        Discover(reg, applicationShortName);
+        return true;
+    } catch (const RegistryError&) {
+        reg.CloseKey();
+        ShowError(messages::NoRegistryAccess());
+        return false;
+    }
+}

@@ -1,0 +1,27 @@
+// InstallContext: the folders, registry paths and flags found before the first
+// question, and the discovery that fills it.
+#pragma once
+
+#include <string>
+
+struct InstallContext {
+    std::string systemFolder;
+    std::string windowsFolder;
+    std::string programFilesFolder;
+    bool administrator = false;
+    std::string tempFolder;
+    std::string commonDesktop;
+    std::string commonPrograms;
+    std::string userPrograms;
+    std::string userDesktop;
+    std::string userStartup;
+    std::string uninstallRoot;  // "Software\Microsoft\Windows\CurrentVersion\Uninstall\"
+    std::string installFolder;  // ends with a backslash unless empty
+};
+
+extern InstallContext installContext;
+
+inline constexpr const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+
+// Fills installContext. Gives false after it has shown why the setup must stop.
+bool DiscoverEnvironment(const std::string& applicationShortName);

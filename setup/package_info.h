@@ -1,0 +1,35 @@
+// PackageInfo: the constants of the one package this build carries and the values
+// derived from them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct PackageInfo {
+    std::string title;     // Windows-1251
+    std::string baseName;  // resource name and base of the installed file name
+    std::string kind;      // resource type and extension
+    int32_t version = 0;
+
+    // Derived at the start of the setup sequence.
+    std::string fileName;     // base name + "." + kind
+    std::string description;  // title + decimal version
+    std::string shortName;    // "Tarnwick"
+    std::string russianName;  // "Обновление Tarnwick"
+    std::string englishName;  // "Tarnwick update"
+};
+
+// The constants of this build, one set per setup program.
+extern const char kPackageTitle[];
+extern const char kPackageBaseName[];
+extern const char kPackageKind[];
+extern const int32_t kPackageVersion;
+
+// The values of this build.
+PackageInfo BuildPackageInfo();
+void DeriveValues(PackageInfo& info);
+
+// The two questions of the sequence, built from the package's values.
+std::string InstallQuestionRussian(const PackageInfo& info);
+std::string InstallQuestionEnglish(const PackageInfo& info);
+std::string StartQuestion(const PackageInfo& info);

@@ -1,0 +1,19 @@
+// Path rules of the setup, over plain texts.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Appends "\" to a text that is not empty and does not end with one.
+void AddTrailingBackslash(std::string& folder);
+std::string WithTrailingBackslash(std::string folder);
+
+// The install folder named by an uninstall entry's "UninstallString": the text up to
+// and including the last backslash before its final character. A quoted value gives
+// the folder of the quoted path (arguments after the closing quote are ignored). A
+// value with no usable backslash names no folder.
+std::optional<std::string> FolderFromUninstallString(const std::string& value);
+
+// The same key path in the 32-bit registry view: "WOW6432Node\" inserted right after
+// the first backslash.
+std::string Wow6432Path(const std::string& path);

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what building and testing the setup needs on a Debian 12 machine:
+# the MinGW-w64 i686 cross compiler, Wine with both loaders (a win64 prefix runs
+# 32-bit programs under real WOW64), Xvfb for message boxes, and the locales
+# that give Wine its Russian and other user locales. Does nothing when all is there.
+set -euo pipefail
+
+need=()
+command -v i686-w64-mingw32-g++ >/dev/null 2>&1 || need+=(g++-mingw-w64-i686)
+command -v wine >/dev/null 2>&1 || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+[ -x /usr/lib/wine/wine ] || need+=(wine32:i386)
+command -v Xvfb >/dev/null 2>&1 || need+=(xvfb)
+command -v cmake >/dev/null 2>&1 || need+=(cmake)
+command -v localedef >/dev/null 2>&1 || need+=(locales)
+[ -d /usr/src/googletest ] || need+=(googletest)
+command -v xwd >/dev/null 2>&1 || need+=(x11-apps)
+command -v convert >/dev/null 2>&1 && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
+
+if [ ${#need[@]} -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q "${need[@]}"
+fi
+
+# The user locales the tests switch between through LANG.
+want_locales="ru_RU.UTF-8 en_US.UTF-8 ky_KG.UTF-8 bg_BG.UTF-8"
+missing=0
+for l in $want_locales; do
+  locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || missing=1
+done
+if [ $missing -eq 1 ]; then
+  for l in $want_locales; do
+    grep -q "^$l UTF-8" /etc/locale.gen 2>/dev/null || echo "$l UTF-8" >> /etc/locale.gen
+  done
+  locale-gen >/dev/null
+fi

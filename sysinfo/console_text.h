@@ -1,0 +1,19 @@
+// The texts of the console command capture that need no system call: the command line
+// that runs a command with its output redirected into a file, and the reading of that
+// file as a text file.
+#pragma once
+
+#include <string>
+
+namespace sysinfo {
+
+// `interpreter` /c `command` > "`outputFile`". The interpreter path is not quoted: it
+// comes from "ComSpec", whose value Windows keeps without quotes.
+std::string ConsoleCommandLine(const std::string& interpreter, const std::string& command,
+                               const std::string& outputFile);
+
+// The file content read line by line, at least once and up to its end, each line
+// followed by "\r\n". A line ends at "\r\n", "\n" or "\r". An empty file gives "\r\n".
+std::string JoinTextLines(const std::string& content);
+
+}  // namespace sysinfo

@@ -1,14 +1,5 @@
 #include "setup/package_info.h"
 
-PackageInfo BuildPackageInfo() {
-    PackageInfo info;
-    info.title = kPackageTitle;
-    info.baseName = kPackageBaseName;
-    info.version = kPackageVersion;
-    info.kind = kPackageKind;
-    return info;
-}
-
 void DeriveValues(PackageInfo& info) {
     info.fileName = info.baseName + "." + info.kind;
     info.description = info.title + std::to_string(info.version);

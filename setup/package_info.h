@@ -19,13 +19,8 @@ struct PackageInfo {
     std::string englishName;  // "Tarnwick update"
 };
 
-// The constants of this build, one set per setup program.
-extern const char kPackageTitle[];
-extern const char kPackageBaseName[];
-extern const char kPackageKind[];
-extern const int32_t kPackageVersion;
-
-// The values of this build.
+// The constants of this build (title, base name, version, kind), generated for each
+// setup program from its package settings.
 PackageInfo BuildPackageInfo();
 void DeriveValues(PackageInfo& info);
 

@@ -1,0 +1,215 @@
+#include "tests/harness/harness.h"
+
+#include <gtest/gtest.h>
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
+
+std::wstring BinFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.rfind(L'\\'));
+}
+
+std::string BinFolderA() { return ToUtf8(BinFolder()); }
+
+ProcessResult RunAndWait(const std::wstring& exe, const std::wstring& parameters, DialogDriver* driver, DWORD timeoutMs,
+                         const std::wstring& currentFolder) {
+    ProcessResult result;
+    std::wstring commandLine = L"\"" + exe + L"\"" + (parameters.empty() ? L"" : L" " + parameters);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const DWORD start = ::GetTickCount();
+    if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                          currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << ToUtf8(commandLine) << ": error " << ::GetLastError();
+        result.exitCode = 0xFFFFFFFF;
+        return result;
+    }
+    if (driver != nullptr) driver->SetProcessId(process.dwProcessId);
+    ::ResumeThread(process.hThread);
+    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+        result.timedOut = true;
+        ::TerminateProcess(process.hProcess, 0xDEAD);
+        ::WaitForSingleObject(process.hProcess, 5000);
+    }
+    result.milliseconds = ::GetTickCount() - start;
+    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return result;
+}
+
+namespace {
+HKEY CreateKey(HKEY root, const std::string& path, REGSAM view) {
+    HKEY key = nullptr;
+    LSTATUS s = ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
+    EXPECT_EQ(s, ERROR_SUCCESS) << "cannot create " << path;
+    return s == ERROR_SUCCESS ? key : nullptr;
+}
+}  // namespace
+
+void SetRegString(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view) {
+    if (HKEY key = CreateKey(root, path, view)) {
+        ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+        ::RegCloseKey(key);
+    }
+}
+
+void SetRegDword(HKEY root, const std::string& path, const std::string& name, DWORD value, REGSAM view) {
+    if (HKEY key = CreateKey(root, path, view)) {
+        ::RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        ::RegCloseKey(key);
+    }
+}
+
+void SetRegBinary(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view) {
+    if (HKEY key = CreateKey(root, path, view)) {
+        ::RegSetValueExA(key, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data()),
+                         static_cast<DWORD>(value.size()));
+        ::RegCloseKey(key);
+    }
+}
+
+std::optional<DWORD> ReadRegDword(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, value = 0, size = sizeof value;
+    LSTATUS s = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+    if (s != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
+    return value;
+}
+
+void DeleteRegValue(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS) return;
+    ::RegDeleteValueA(key, name.c_str());
+    ::RegCloseKey(key);
+}
+
+void DeleteRegTree(HKEY root, const std::string& path, REGSAM view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+        ::RegDeleteTreeA(key, nullptr);
+        ::RegCloseKey(key);
+    }
+    ::RegDeleteKeyExA(root, path.c_str(), view, 0);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(f);
+    return ok && written == bytes.size();
+}
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    LARGE_INTEGER size;
+    ::GetFileSizeEx(f, &size);
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    BOOL ok = bytes.empty() || ::ReadFile(f, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    ::CloseHandle(f);
+    if (!ok || read != bytes.size()) return std::nullopt;
+    return bytes;
+}
+
+std::string ReadWholeFile(const std::string& path) { return ReadBytes(path).value_or(std::string()); }
+
+bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    std::string base = folder;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    HANDLE search = ::FindFirstFileA((base + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return names;
+}
+
+void RemoveTree(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        for (const std::string& name : ListFolder(path)) RemoveTree(path + "\\" + name);
+        ::RemoveDirectoryA(path.c_str());
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ::RemoveDirectoryA(path.c_str());
+    } else {
+        ::DeleteFileA(path.c_str());
+    }
+}
+
+bool ApplicationMemoryExists() {
+    HANDLE h = ::OpenFileMappingA(FILE_MAP_READ, FALSE, "tarnwick_memfile");
+    if (h == nullptr) return false;
+    ::CloseHandle(h);
+    return true;
+}
+
+void EndStandIns() {
+    for (int i = 0; i < 200; ++i) {
+        HWND window = ::FindWindowA("TTarnwickMainForm", nullptr);
+        if (window == nullptr && !ApplicationMemoryExists()) return;
+        if (window != nullptr) ::PostMessageA(window, WM_QUIT, 0, 0);
+        ::Sleep(25);
+    }
+}
+
+SampleInstall::SampleInstall(const std::string& name, bool withEntry, bool withExecutable) {
+    ::CreateDirectoryA("C:\\tw-tests", nullptr);
+    folder_ = "C:\\tw-tests\\" + name + "\\";
+    RemoveTree(folder_.substr(0, folder_.size() - 1));
+    ::CreateDirectoryA(folder_.c_str(), nullptr);
+    if (withExecutable)
+        EXPECT_TRUE(::CopyFileA((BinFolderA() + "\\Tarnwick.exe").c_str(), Path("Tarnwick.exe").c_str(), FALSE));
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY);
+    if (withEntry)
+        SetRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", folder_ + "unins000.exe", KEY_WOW64_64KEY);
+}
+
+SampleInstall::~SampleInstall() {
+    EndStandIns();
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY);
+    RemoveTree(folder_.substr(0, folder_.size() - 1));
+}
+
+void SampleInstall::SetStandIn(const std::string& key, const std::string& value) {
+    ::WritePrivateProfileStringA("standin", key.c_str(), value.c_str(), Path("standin.ini").c_str());
+}
+
+bool SampleInstall::StartStandIn(DWORD waitMs) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + Path("Tarnwick.exe") + "\"";
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
+                          &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    for (DWORD waited = 0; waited < waitMs; waited += 20) {
+        if (ApplicationMemoryExists()) return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+std::string SamplePayloadPath() { return BinFolderA() + "\\..\\resources\\sample.pak"; }

@@ -1,0 +1,70 @@
+// What the Windows tests share: running programs, the registry in both views, files,
+// and a sample installation of the application with the stand-in Tarnwick.exe.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/harness/dialog_driver.h"
+
+// The folder of the running test program, where the build puts all its programs.
+std::wstring BinFolder();
+std::string BinFolderA();
+
+struct ProcessResult {
+    DWORD exitCode = 0;
+    bool timedOut = false;
+    DWORD milliseconds = 0;
+};
+
+// Starts exe with the parameters (a command line is "exe" params), points the driver
+// at it before it runs, and waits. A process still running at the timeout is ended.
+ProcessResult RunAndWait(const std::wstring& exe, const std::wstring& parameters, DialogDriver* driver,
+                         DWORD timeoutMs = 60000, const std::wstring& currentFolder = L"");
+
+// Registry, in the view of `view` (KEY_WOW64_64KEY or KEY_WOW64_32KEY).
+void SetRegString(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view);
+void SetRegDword(HKEY root, const std::string& path, const std::string& name, DWORD value, REGSAM view);
+void SetRegBinary(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view);
+std::optional<DWORD> ReadRegDword(HKEY root, const std::string& path, const std::string& name, REGSAM view);
+void DeleteRegValue(HKEY root, const std::string& path, const std::string& name, REGSAM view);
+void DeleteRegTree(HKEY root, const std::string& path, REGSAM view);
+
+// Files.
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::string& path);
+bool PathExists(const std::string& path);
+void RemoveTree(const std::string& path);
+std::vector<std::string> ListFolder(const std::string& folder);  // names, without "." and ".."
+std::string ReadWholeFile(const std::string& path);  // "" when missing
+
+extern const char kUninstallKey[];  // Software\...\Uninstall\Tarnwick
+
+// A sample installation: C:\tw-tests\<name>\ with the stand-in Tarnwick.exe and an
+// uninstall entry in the native view pointing at it. Removed again at the end.
+class SampleInstall {
+public:
+    explicit SampleInstall(const std::string& name, bool withEntry = true, bool withExecutable = true);
+    ~SampleInstall();
+    const std::string& Folder() const { return folder_; }  // with a trailing backslash
+    std::string Path(const std::string& file) const { return folder_ + file; }
+    // Settings of the stand-in, read from standin.ini beside it.
+    void SetStandIn(const std::string& key, const std::string& value);
+    std::string StandInLog() const { return ReadWholeFile(Path("standin.log")); }
+    // Starts the stand-in directly and waits until it announced itself.
+    bool StartStandIn(DWORD waitMs = 5000);
+
+private:
+    std::string folder_;
+};
+
+// Ends every stand-in still running (posts WM_QUIT to its window, then waits).
+void EndStandIns();
+// True while "tarnwick_memfile" exists.
+bool ApplicationMemoryExists();
+
+// The package the build embeds, for comparisons.
+std::string SamplePayloadPath();

@@ -1,0 +1,119 @@
+// A stand-in for the application Tarnwick, built from what the setup relies on: it
+// holds "tarnwick_memfile" while it runs, its main window has the class
+// "TTarnwickMainForm", and it ends on WM_QUIT. Settings come from standin.ini beside
+// it ([standin] AnnounceDelayMs, WindowDelayMs, HoldFile, LifetimeMs, IgnoreQuit);
+// what happened to it is appended to standin.log there.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string folder;
+HANDLE memory = nullptr;
+HANDLE held = INVALID_HANDLE_VALUE;
+HWND mainWindow = nullptr;
+
+void Log(const std::string& line) {
+    HANDLE f = ::CreateFileA((folder + "standin.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    std::string text = line + "\r\n";
+    DWORD written;
+    ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(f);
+}
+
+int Setting(const char* key, int fallback) {
+    return static_cast<int>(::GetPrivateProfileIntA("standin", key, fallback, (folder + "standin.ini").c_str()));
+}
+
+std::string SettingText(const char* key) {
+    char value[MAX_PATH] = {};
+    ::GetPrivateProfileStringA("standin", key, "", value, MAX_PATH, (folder + "standin.ini").c_str());
+    return value;
+}
+
+void Announce() {
+    memory = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "tarnwick_memfile");
+    Log(::GetLastError() == ERROR_ALREADY_EXISTS ? "announced (name was taken)" : "announced");
+}
+
+LRESULT CALLBACK WindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_SIZE && wp == SIZE_RESTORED) Log("restored");
+    if (m == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) Log("activated");
+    if (m == WM_DESTROY) ::PostQuitMessage(0);
+    return ::DefWindowProcA(w, m, wp, lp);
+}
+
+void CreateMainWindow() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TTarnwickMainForm";
+    ::RegisterClassA(&wc);
+    mainWindow = ::CreateWindowExA(0, "TTarnwickMainForm", "Tarnwick", WS_OVERLAPPEDWINDOW, 10, 10, 320, 200, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
+    ::ShowWindow(mainWindow, SW_SHOWMINNOACTIVE);
+    Log("window");
+}
+
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    folder = path;
+    folder.erase(folder.rfind('\\') + 1);
+    Log("started");
+
+    const std::string hold = SettingText("HoldFile");
+    if (!hold.empty()) {
+        held = ::CreateFileA((folder + hold).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        Log(held != INVALID_HANDLE_VALUE ? "holding " + hold : "cannot hold " + hold);
+    }
+
+    const DWORD start = ::GetTickCount();
+    const DWORD announceAt = static_cast<DWORD>(Setting("AnnounceDelayMs", 0));
+    const int windowSetting = Setting("WindowDelayMs", 0);
+    const DWORD lifetime = static_cast<DWORD>(Setting("LifetimeMs", 60000));
+    const bool ignoreQuit = Setting("IgnoreQuit", 0) != 0;
+    bool announced = Setting("Announce", 1) == 0;  // never announces when 0
+    bool windowMade = windowSetting < 0;           // never makes a window when negative
+    const DWORD windowAt = static_cast<DWORD>(windowSetting < 0 ? 0 : windowSetting);
+
+    for (;;) {
+        const DWORD now = ::GetTickCount() - start;
+        if (!announced && now >= announceAt) {
+            Announce();
+            announced = true;
+        }
+        if (!windowMade && now >= windowAt) {
+            CreateMainWindow();
+            windowMade = true;
+        }
+        if (now >= lifetime) {
+            Log("lifetime over");
+            break;
+        }
+        MSG msg;
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            bool quit = false;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    Log("quit received");
+                    if (!ignoreQuit) quit = true;
+                    continue;
+                }
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+            if (quit) break;
+        }
+    }
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    if (memory != nullptr) ::CloseHandle(memory);
+    Log("ended");
+    return 0;
+}

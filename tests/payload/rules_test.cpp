@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "payload/checksum.h"
+#include "payload/extract_rules.h"
+#include "payload/size_rules.h"
+
+TEST(TemporaryName, TildeGoesInFrontOfTheFileNamePart) {
+    EXPECT_EQ(TemporaryName("C:\\Apps\\Tarnwick\\tws.pak"), "C:\\Apps\\Tarnwick\\~tws.pak");
+    EXPECT_EQ(TemporaryName("tws.pak"), "~tws.pak");
+    EXPECT_EQ(TemporaryName("C:\\A\\"), "C:\\~A\\");  // the final backslash is not the separator
+    EXPECT_EQ(TemporaryName("\\x"), "\\~x");
+    EXPECT_EQ(TemporaryName("\\"), "~\\");
+    EXPECT_EQ(TemporaryName("x"), "~x");
+    EXPECT_EQ(TemporaryName(""), "~");
+}
+
+TEST(VersionedKind, KindsAreComparedExactlyAndLanguageFilesWithBangAreNot) {
+    EXPECT_EQ(VersionedKindOf("pak", "C:\\A\\tws.pak"), VersionedKind::Pak);
+    EXPECT_EQ(VersionedKindOf("3bs", "C:\\A\\x.3bs"), VersionedKind::ThreeBs);
+    EXPECT_EQ(VersionedKindOf("lng", "C:\\A\\x.lng"), VersionedKind::Language);
+    EXPECT_EQ(VersionedKindOf("lng", "C:\\A!\\x.lng"), VersionedKind::None);
+    EXPECT_EQ(VersionedKindOf("cok", "C:\\A!\\x.cok"), VersionedKind::Cok);
+    EXPECT_EQ(VersionedKindOf("PAK", "C:\\A\\tws.PAK"), VersionedKind::None);
+    EXPECT_EQ(VersionedKindOf("exe", "C:\\A\\x.exe"), VersionedKind::None);
+}
+
+TEST(OlderVersionQuestion, InstalledVersionFirstThenTheOlderNewOne) {
+    EXPECT_EQ(OlderVersionQuestionEnglish("C:\\A\\tws.pak", "409", "408").Bytes(),
+              "C:\\A\\tws.pak file installing is of older version\r\n"
+              "than the same already installed.\r\n"
+              "\r\n"
+              "Do you really want to replace existing\r\n"
+              "new file version 409 with an older file version 408?");
+    const Text russian = OlderVersionQuestionRussian("C:\\A\\tws.pak", "409", "408");
+    EXPECT_EQ(russian.Bytes(),
+              "Устанавливаемый файл C:\\A\\tws.pak\r\nболее старой версии, чем уже установленный.\r\n\r\n"
+              "Действительно ли Вы хотите заменить уже имеющийся\r\nфайл версии 409 на более старый версии 408?");
+    // The path is the machine's text; everything else is the program's.
+    ASSERT_EQ(russian.Pieces().size(), 3u);
+    EXPECT_EQ(russian.Pieces()[1], (TextPiece{Charset::Ansi, "C:\\A\\tws.pak"}));
+}
+
+TEST(Checksum, Crc32MatchesTheZipCheckValueAndEveryByteCounts) {
+    EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u);
+    EXPECT_EQ(Crc32("", 0), 0u);
+    std::string data(1000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+    const uint32_t whole = Crc32(data.data(), data.size());
+    EXPECT_EQ(Crc32(data.data() + 3, data.size() - 3, Crc32(data.data(), 3)), whole);
+    for (size_t i = 0; i < data.size(); ++i) {
+        std::string changed = data;
+        changed[i] = static_cast<char>(changed[i] ^ 0x01);
+        ASSERT_NE(Crc32(changed.data(), changed.size()), whole) << i;
+    }
+}
+
+namespace {
+std::string Table(uint32_t count, const std::vector<std::tuple<std::string, std::string, uint32_t, uint32_t>>& rows) {
+    std::string t = "TWSUMS01";
+    t.append(reinterpret_cast<const char*>(&count), 4);
+    for (const auto& [name, type, size, crc] : rows) {
+        std::string n = name, k = type;
+        n.resize(32, '\0');
+        k.resize(16, '\0');
+        t += n + k;
+        t.append(reinterpret_cast<const char*>(&size), 4);
+        t.append(reinterpret_cast<const char*>(&crc), 4);
+    }
+    return t;
+}
+}  // namespace
+
+TEST(Checksum, TableIsReadOnlyWhenWhole) {
+    const std::string good = Table(2, {{"TWQ1", "PAK", 10, 0xAABBCCDD}, {"TWQ2", "PAK", 11, 1}});
+    auto parsed = ParseChecksumTable(good.data(), good.size());
+    ASSERT_TRUE(parsed.has_value());
+    ASSERT_EQ(parsed->size(), 2u);
+    EXPECT_EQ((*parsed)[0].name, "TWQ1");
+    EXPECT_EQ((*parsed)[0].type, "PAK");
+    EXPECT_EQ((*parsed)[0].size, 10u);
+    EXPECT_EQ((*parsed)[0].crc, 0xAABBCCDDu);
+    EXPECT_EQ((*parsed)[1].size, 11u);
+
+    EXPECT_FALSE(ParseChecksumTable(nullptr, 0));
+    EXPECT_FALSE(ParseChecksumTable(good.data(), good.size() - 1));  // cut short
+    const std::string longer = good + "x";
+    EXPECT_FALSE(ParseChecksumTable(longer.data(), longer.size()));
+    const std::string empty = Table(0, {});
+    EXPECT_FALSE(ParseChecksumTable(empty.data(), empty.size()));
+    const std::string overcount = Table(0x40000000, {{"TWS", "PAK", 1, 1}});
+    EXPECT_FALSE(ParseChecksumTable(overcount.data(), overcount.size()));
+    const std::string noName = Table(1, {{"", "PAK", 1, 1}});
+    EXPECT_FALSE(ParseChecksumTable(noName.data(), noName.size()));
+    std::string badMagic = good;
+    badMagic[0] = 'X';
+    EXPECT_FALSE(ParseChecksumTable(badMagic.data(), badMagic.size()));
+}
+
+TEST(EstimatedSize, KilobytesAreCappedAtTheLargestDword) {
+    EXPECT_EQ(EstimatedSizeValue(0), 0u);
+    EXPECT_EQ(EstimatedSizeValue(23211), 23211u);
+    EXPECT_EQ(EstimatedSizeValue(INT64_C(0xFFFFFFFF)), 0xFFFFFFFFu);
+    EXPECT_EQ(EstimatedSizeValue(INT64_C(0x100000000)), 0xFFFFFFFFu);
+    EXPECT_FALSE(IsChildFolderName("."));
+    EXPECT_FALSE(IsChildFolderName(".."));
+    EXPECT_TRUE(IsChildFolderName("...x"));
+}

@@ -1,0 +1,41 @@
+#include "tests/setup/setup_e2e.h"
+
+SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, const std::wstring& program,
+                  const std::vector<std::string>& environment, DWORD timeoutMs) {
+    for (const std::string& setting : environment) {
+        const size_t eq = setting.find('=');
+        ::SetEnvironmentVariableA(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str());
+    }
+    SetupRun run;
+    {
+        DialogDriver driver(std::move(answers));
+        run.process = RunAndWait(BinFolder() + L"\\" + program, parameters, &driver, timeoutMs);
+        run.dialogs = driver.Seen();
+    }
+    for (const std::string& setting : environment)
+        ::SetEnvironmentVariableA(setting.substr(0, setting.find('=')).c_str(), nullptr);
+    return run;
+}
+
+DWORD FolderKilobytes(const std::string& folder) {
+    unsigned long long bytes = 0;
+    std::vector<std::string> pending{folder};
+    while (!pending.empty()) {
+        std::string current = pending.back();
+        pending.pop_back();
+        if (current.back() != '\\') current += '\\';
+        WIN32_FIND_DATAA entry;
+        HANDLE search = ::FindFirstFileA((current + "*").c_str(), &entry);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            std::string name = entry.cFileName;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (name != "." && name != "..") pending.push_back(current + name);
+            } else {
+                bytes += (static_cast<unsigned long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            }
+        } while (::FindNextFileA(search, &entry));
+        ::FindClose(search);
+    }
+    return static_cast<DWORD>(bytes >> 10);
+}

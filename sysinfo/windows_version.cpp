@@ -1,23 +1,26 @@
-// Placeholder until the version tables land: reports 64-bit Windows from WOW64.
 #include "sysinfo/windows_version.h"
 
-#include <windows.h>
+#include "sysinfo/version_rules.h"
+#include "sysinfo/win32_facts.h"
 
 namespace sysinfo {
 namespace {
-bool windows64 = false;
+WindowsFlags flags;
+DescriptionObserver observer = nullptr;
+}  // namespace
+
+std::string WindowsDescription(bool includeVersion) {
+    Win32WindowsFacts facts;
+    std::string description = DescribeWindows(facts, includeVersion, flags);
+    if (observer) observer(description);
+    return description;
 }
 
-std::string WindowsDescription(bool) {
-    BOOL wow = FALSE;
-    ::IsWow64Process(::GetCurrentProcess(), &wow);
-    windows64 = wow != FALSE;
-    return "unknown";
-}
+bool IsWindows64() { return flags.windows64; }
+bool IsServer() { return flags.server; }
+bool IsNt6Family() { return flags.nt6Family; }
+bool IsNt10Family() { return flags.nt10Family; }
 
-bool IsWindows64() { return windows64; }
-bool IsServer() { return false; }
-bool IsNt6Family() { return false; }
-bool IsNt10Family() { return false; }
+void ObserveDescriptions(DescriptionObserver newObserver) { observer = newObserver; }
 
 }  // namespace sysinfo

@@ -7,12 +7,18 @@
 namespace sysinfo {
 
 // Identifies Windows and gives its one-line description ("unknown" when the version
-// cannot be read); sets the 64-bit Windows flag and the server flag.
+// cannot be read); sets the 64-bit Windows flag and the server flag. The include-version
+// switch adds the version text ("6.1.7601", or " 10.0.19045.3803" from "ver").
 std::string WindowsDescription(bool includeVersion);
 
 bool IsWindows64();
 bool IsServer();
 bool IsNt6Family();
 bool IsNt10Family();
+
+// Test hook: called with every description that WindowsDescription gives, so that a test
+// program can see the text that start-up discards.
+using DescriptionObserver = void (*)(const std::string& description);
+void ObserveDescriptions(DescriptionObserver observer);
 
 }  // namespace sysinfo

@@ -1,0 +1,101 @@
+#include "sysinfo/console_capture.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "localisation/common.h"
+#include "localisation/win32.h"
+#include "setup/paths.h"
+#include "sysinfo/console_text.h"
+
+namespace sysinfo {
+namespace {
+
+constexpr int kNameLetters = 8;
+// 26^8 names: repeated collisions mean a stuck generator, not bad luck.
+constexpr int kNameAttempts = 16;
+// "ver" prints one line; a runaway command must not fill the memory of the setup.
+constexpr DWORD kMaxOutputBytes = 1 << 20;
+
+std::string EnvironmentValue(const char* name) {
+    const DWORD size = ::GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0) return std::string();
+    std::vector<char> value(size);
+    const DWORD length = ::GetEnvironmentVariableA(name, value.data(), size);
+    if (length == 0 || length >= size) return std::string();
+    return std::string(value.data(), length);
+}
+
+// Creating the file exclusively reserves the name: an existing file of the same name is
+// never overwritten by the redirection, a new name is drawn instead.
+std::string ReserveOutputFile(const std::string& folder, unsigned (*random)(unsigned)) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string path = folder;
+        for (int i = 0; i < kNameLetters; ++i) path += static_cast<char>('a' + random(26));
+        win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return path;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    return std::string();
+}
+
+void RunHidden(std::string commandLine, DWORD timeoutMs) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started{};
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &started))
+        return;
+    win::UniqueHandle process(started.hProcess);
+    win::UniqueHandle thread(started.hThread);
+    if (::WaitForSingleObject(process.Get(), timeoutMs) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process.Get(), ERROR_TIMEOUT);
+        // Termination is asynchronous; the output file stays open until the process is gone.
+        ::WaitForSingleObject(process.Get(), 2000);
+    }
+}
+
+std::string ReadFileContent(const std::string& path) {
+    win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string content;
+    if (!file) return content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (content.size() < kMaxOutputBytes && ::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    return content;
+}
+
+}  // namespace
+
+std::string CaptureConsoleOutput(const std::string& command, const CaptureSettings& settings) {
+    char interpreter[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA("ComSpec", interpreter, MAX_PATH);
+    // A value that does not fit (the call then returns the size it needs) is no usable path.
+    if (length == 0 || length >= MAX_PATH) return std::string();
+
+    const std::string outputFile =
+        ReserveOutputFile(WithTrailingBackslash(EnvironmentValue("Temp")), settings.random ? settings.random : common::Random);
+    if (outputFile.empty()) return JoinTextLines(std::string());
+    win::ScopeExit removeFile([&] { ::DeleteFileA(outputFile.c_str()); });
+
+    RunHidden(ConsoleCommandLine(std::string(interpreter, length), command, outputFile), settings.timeoutMs);
+    return ConvertOemToAnsi(JoinTextLines(ReadFileContent(outputFile)));
+}
+
+std::string ConvertOemToAnsi(const std::string& text) {
+    if (text.empty()) return std::string();
+    std::vector<char> converted(text.size() + 1, '\0');
+    ::OemToCharA(text.c_str(), converted.data());
+    return std::string(converted.data(), text.size());
+}
+
+}  // namespace sysinfo

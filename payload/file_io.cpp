@@ -35,7 +35,18 @@ bool WriteNewFile(const std::string& path, std::initializer_list<Bytes> pieces) 
     return false;
 }
 
+namespace {
+bool IsReadOnly(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+}  // namespace
+
 bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
+    // A read-only file under the temporary name is someone's, not a leftover of an
+    // earlier run. Windows refuses to truncate it; an administrator's process on other
+    // systems (Wine run as root) would not, so the rule is kept here.
+    if (IsReadOnly(path_)) return false;
     win::UniqueFile file(
         ::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -48,7 +59,8 @@ bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
 }
 
 bool TemporaryCopy::ReplaceTarget(const std::string& target) {
-    if (!present_) return false;
+    // Windows refuses to rename over a read-only file; the same everywhere.
+    if (!present_ || IsReadOnly(target)) return false;
     if (!::MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     present_ = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
 
 std::wstring BinFolder() {
@@ -166,14 +168,14 @@ void EndStandIns() {
     for (int i = 0; i < 200; ++i) {
         HWND window = ::FindWindowA("TTarnwickMainForm", nullptr);
         if (window == nullptr && !ApplicationMemoryExists()) return;
-        if (window != nullptr) ::PostMessageA(window, WM_QUIT, 0, 0);
+        if (window != nullptr) ::PostMessageA(window, i % 2 ? WM_QUIT : WM_CLOSE, 0, 0);
         ::Sleep(25);
     }
 }
 
-SampleInstall::SampleInstall(const std::string& name, bool withEntry, bool withExecutable) {
-    ::CreateDirectoryA("C:\\tw-tests", nullptr);
-    folder_ = "C:\\tw-tests\\" + name + "\\";
+SampleInstall::SampleInstall(const std::string& name, bool withEntry, bool withExecutable, const std::string& base) {
+    ::CreateDirectoryA(base.c_str(), nullptr);
+    folder_ = base + "\\" + name + "\\";
     RemoveTree(folder_.substr(0, folder_.size() - 1));
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     if (withExecutable)
@@ -213,3 +215,59 @@ bool SampleInstall::StartStandIn(DWORD waitMs) {
 }
 
 std::string SamplePayloadPath() { return BinFolderA() + "\\..\\resources\\sample.pak"; }
+
+FolderWatcher::FolderWatcher(const std::string& folder) {
+    folder_ = ::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(folder_, INVALID_HANDLE_VALUE) << "cannot watch " << folder;
+    if (folder_ != INVALID_HANDLE_VALUE) thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+}
+
+FolderWatcher::~FolderWatcher() { Stop(); }
+
+std::vector<std::string> FolderWatcher::Stop() {
+    if (thread_ != nullptr) {
+        ::SetEvent(stop_);
+        ::WaitForSingleObject(thread_, INFINITE);
+        ::CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    if (folder_ != INVALID_HANDLE_VALUE) ::CloseHandle(folder_);
+    folder_ = INVALID_HANDLE_VALUE;
+    if (stop_ != nullptr) ::CloseHandle(stop_);
+    stop_ = nullptr;
+    return names_;
+}
+
+DWORD WINAPI FolderWatcher::ThreadMain(void* p) {
+    auto* self = static_cast<FolderWatcher*>(p);
+    alignas(DWORD) char buffer[16384];
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    for (;;) {
+        ::ResetEvent(overlapped.hEvent);
+        if (!::ReadDirectoryChangesW(self->folder_, buffer, sizeof buffer, FALSE,
+                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE,
+                                     nullptr, &overlapped, nullptr))
+            break;
+        HANDLE waits[2] = {overlapped.hEvent, self->stop_};
+        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            ::CancelIo(self->folder_);
+            DWORD ignored;
+            ::GetOverlappedResult(self->folder_, &overlapped, &ignored, TRUE);
+            break;
+        }
+        DWORD bytes = 0;
+        if (!::GetOverlappedResult(self->folder_, &overlapped, &bytes, FALSE) || bytes == 0) continue;
+        for (auto* info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(buffer);;
+             info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(reinterpret_cast<char*>(info) + info->NextEntryOffset)) {
+            std::string name = ToUtf8(std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)));
+            if (std::find(self->names_.begin(), self->names_.end(), name) == self->names_.end())
+                self->names_.push_back(name);
+            if (info->NextEntryOffset == 0) break;
+        }
+    }
+    ::CloseHandle(overlapped.hEvent);
+    return 0;
+}

@@ -47,7 +47,8 @@ extern const char kUninstallKey[];  // Software\...\Uninstall\Tarnwick
 // uninstall entry in the native view pointing at it. Removed again at the end.
 class SampleInstall {
 public:
-    explicit SampleInstall(const std::string& name, bool withEntry = true, bool withExecutable = true);
+    explicit SampleInstall(const std::string& name, bool withEntry = true, bool withExecutable = true,
+                           const std::string& base = "C:\\tw-tests");
     ~SampleInstall();
     const std::string& Folder() const { return folder_; }  // with a trailing backslash
     std::string Path(const std::string& file) const { return folder_ + file; }
@@ -59,6 +60,25 @@ public:
 
 private:
     std::string folder_;
+};
+
+// Records the name of every file created, renamed or changed in a folder while it
+// lives, so that a test can tell whether a temporary file existed at any moment.
+class FolderWatcher {
+public:
+    explicit FolderWatcher(const std::string& folder);
+    FolderWatcher(const FolderWatcher&) = delete;
+    FolderWatcher& operator=(const FolderWatcher&) = delete;
+    ~FolderWatcher();
+    // Stops watching and gives the names seen, in order, without repeats.
+    std::vector<std::string> Stop();
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    HANDLE folder_;
+    HANDLE stop_;
+    HANDLE thread_ = nullptr;
+    std::vector<std::string> names_;
 };
 
 // Ends every stand-in still running (posts WM_QUIT to its window, then waits).

@@ -2,7 +2,7 @@
 // holds "tarnwick_memfile" while it runs, its main window has the class
 // "TTarnwickMainForm", and it ends on WM_QUIT. Settings come from standin.ini beside
 // it ([standin] AnnounceDelayMs, WindowDelayMs, HoldFile, LifetimeMs, IgnoreQuit);
-// what happened to it is appended to standin.log there.
+// what happened to it is appended to standin.log there. WM_CLOSE always ends it.
 #include <windows.h>
 
 #include <string>
@@ -13,6 +13,7 @@ std::string folder;
 HANDLE memory = nullptr;
 HANDLE held = INVALID_HANDLE_VALUE;
 HWND mainWindow = nullptr;
+bool closing = false;  // WM_CLOSE ends the stand-in even when it ignores WM_QUIT
 
 void Log(const std::string& line) {
     HANDLE f = ::CreateFileA((folder + "standin.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -42,6 +43,7 @@ void Announce() {
 LRESULT CALLBACK WindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_SIZE && wp == SIZE_RESTORED) Log("restored");
     if (m == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) Log("activated");
+    if (m == WM_CLOSE) closing = true;
     if (m == WM_DESTROY) ::PostQuitMessage(0);
     return ::DefWindowProcA(w, m, wp, lp);
 }
@@ -103,7 +105,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 if (msg.message == WM_QUIT) {
                     Log("quit received");
-                    if (!ignoreQuit) quit = true;
+                    if (!ignoreQuit || closing) quit = true;
                     continue;
                 }
                 ::TranslateMessage(&msg);

@@ -9,7 +9,8 @@ SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, cons
     SetupRun run;
     {
         DialogDriver driver(std::move(answers));
-        run.process = RunAndWait(BinFolder() + L"\\" + program, parameters, &driver, timeoutMs);
+        const std::wstring exe = program.find(L':') != std::wstring::npos ? program : BinFolder() + L"\\" + program;
+        run.process = RunAndWait(exe, parameters, &driver, timeoutMs);
         run.dialogs = driver.Seen();
     }
     for (const std::string& setting : environment)

@@ -11,7 +11,7 @@ struct SetupRun {
     std::vector<SeenDialog> dialogs;
 };
 
-// Runs bin\<program> with the parameters, answering its boxes with `answers`.
+// Runs bin\<program> (or a program by its full path) with the parameters, answering its boxes with `answers`.
 // `environment` holds NAME=VALUE settings for this run only.
 SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers = {},
                   const std::wstring& program = L"setup.exe", const std::vector<std::string>& environment = {},

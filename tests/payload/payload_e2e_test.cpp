@@ -1,0 +1,263 @@
+// Writing the package as a user and a deployment tool see it: what is in the folder
+// afterwards and at any moment during the run, the boxes, the exit code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/setup/setup_e2e.h"
+
+namespace {
+
+// A package file of the application's format with the given version field.
+std::string PackageWithVersion(uint16_t version, size_t size = 4096) {
+    std::string bytes("tws\0\x01\x00", 6);
+    bytes += static_cast<char>(version & 0xFF);
+    bytes += static_cast<char>(version >> 8);
+    for (size_t i = bytes.size(); i < size; ++i) bytes += static_cast<char>(i * 31 + 7);
+    return bytes;
+}
+
+std::string SamplePayload() {
+    auto bytes = ReadBytes(SamplePayloadPath());
+    EXPECT_TRUE(bytes.has_value()) << "no sample package at " << SamplePayloadPath();
+    return bytes.value_or(std::string());
+}
+
+// Compared without printing megabytes on a mismatch.
+::testing::AssertionResult SameBytes(const std::string& path, const std::string& expected) {
+    auto bytes = ReadBytes(path);
+    if (!bytes) return ::testing::AssertionFailure() << path << " cannot be read";
+    if (*bytes != expected)
+        return ::testing::AssertionFailure() << path << " holds " << bytes->size() << " other bytes (expected "
+                                             << expected.size() << ")";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult HoldsSamplePackage(const std::string& path) { return SameBytes(path, SamplePayload()); }
+
+const std::string kInstallingError = "Can't install file ";
+
+// A copy of setup.exe in its own folder, for changing its bytes.
+std::string CopyOfSetup(const std::string& folder) {
+    RemoveTree(folder);
+    ::CreateDirectoryA("C:\\tw-tests", nullptr);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "\\setup.exe";
+    EXPECT_TRUE(::CopyFileA((BinFolderA() + "\\setup.exe").c_str(), copy.c_str(), FALSE));
+    return copy;
+}
+
+// Where the embedded package starts in the setup file.
+size_t PayloadOffset(const std::string& image) {
+    const std::string payload = SamplePayload();
+    auto at = std::search(image.begin(), image.end(), payload.begin(), payload.begin() + 256);
+    EXPECT_NE(at, image.end());
+    return static_cast<size_t>(at - image.begin());
+}
+
+}  // namespace
+
+TEST(Payload, AbsentTargetIsWrittenStraightWithNoTemporaryFileAtAnyTime) {
+    SampleInstall install("absent");
+    FolderWatcher watcher(install.Folder());
+    SetupRun run = RunSetup(L"modest", {});
+    const std::vector<std::string> seen = watcher.Stop();
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "~tws.pak"), 0) << "a temporary file was created";
+    EXPECT_NE(std::count(seen.begin(), seen.end(), "tws.pak"), 0) << "the watcher saw nothing";
+}
+
+TEST(Payload, OlderOrEqualInstalledPackageIsReplacedSilentlyThroughTheTemporaryCopy) {
+    for (uint16_t installed : {uint16_t(1), uint16_t(407), uint16_t(408)}) {
+        SampleInstall install("older-" + std::to_string(installed));
+        ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), PackageWithVersion(installed)));
+        FolderWatcher watcher(install.Folder());
+        SetupRun run = RunSetup(L"", {IDYES, IDNO});
+        const std::vector<std::string> seen = watcher.Stop();
+        EXPECT_EQ(run.process.exitCode, 0u);
+        EXPECT_EQ(run.dialogs.size(), 2u) << "installed version " << installed;
+        EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak"))) << installed;
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+        EXPECT_NE(std::count(seen.begin(), seen.end(), "~tws.pak"), 0) << "replaced without a temporary copy";
+    }
+}
+
+TEST(Payload, NewerInstalledPackageIsReplacedOnlyWhenTheUserAgrees) {
+    const std::string question = u8"C:\\tw-tests\\newer\\tws.pak file installing is of older version\r\n"
+                                 u8"than the same already installed.\r\n\r\n"
+                                 u8"Do you really want to replace existing\r\n"
+                                 u8"new file version 409 with an older file version 408?";
+    {
+        SampleInstall install("newer");
+        const std::string newer = PackageWithVersion(409);
+        ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), newer));
+        SetupRun run = RunSetup(L"", {IDYES, IDNO, IDNO});
+        EXPECT_EQ(run.process.exitCode, 0u);
+        ASSERT_EQ(run.dialogs.size(), 3u);
+        EXPECT_EQ(run.dialogs[1].caption, ui::kQuestionCaptionEnglish);
+        EXPECT_EQ(run.dialogs[1].text, question);
+        EXPECT_EQ(run.dialogs[1].buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_TRUE(SameBytes(install.Path("tws.pak"), newer));
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+        EXPECT_EQ(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", KEY_WOW64_64KEY),
+                  FolderKilobytes(install.Folder()));
+    }
+    {
+        SampleInstall install("newer");
+        ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), PackageWithVersion(409)));
+        SetupRun run = RunSetup(L"", {IDYES, IDYES, IDNO});
+        EXPECT_EQ(run.process.exitCode, 0u);
+        ASSERT_EQ(run.dialogs.size(), 3u);
+        EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+    }
+}
+
+TEST(RussianLocale, OlderVersionQuestionIsRussian) {
+    SampleInstall install("newer-ru");
+    ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), PackageWithVersion(409)));
+    SetupRun run = RunSetup(L"", {IDYES, IDNO, IDNO});
+    ASSERT_EQ(run.dialogs.size(), 3u);
+    EXPECT_EQ(run.dialogs[1].caption, ui::kQuestionCaptionRussian);
+    EXPECT_EQ(run.dialogs[1].text, u8"Устанавливаемый файл C:\\tw-tests\\newer-ru\\tws.pak\r\n"
+                                   u8"более старой версии, чем уже установленный.\r\n\r\n"
+                                   u8"Действительно ли Вы хотите заменить уже имеющийся\r\n"
+                                   u8"файл версии 409 на более старый версии 408?");
+}
+
+TEST(Payload, TargetHeldOpenByTheApplicationIsLeftUnchanged) {
+    SampleInstall install("held");
+    const std::string old = PackageWithVersion(400);
+    ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), old));
+    // The application keeps its package open and does not end when asked to quit.
+    install.SetStandIn("HoldFile", "tws.pak");
+    install.SetStandIn("IgnoreQuit", "1");
+    ASSERT_TRUE(install.StartStandIn());
+    SetupRun run = RunSetup(L"", {IDYES, IDOK, IDNO});
+    EXPECT_EQ(run.process.exitCode, 5u);
+    ASSERT_EQ(run.dialogs.size(), 3u);
+    EXPECT_EQ(run.dialogs[1].caption, ui::kEnglishCaption);
+    EXPECT_EQ(run.dialogs[1].text, kInstallingError + install.Path("tws.pak"));
+    EXPECT_EQ(run.dialogs[1].buttons, std::vector<int>{IDOK});
+    // The run goes on: the size is still recorded and the start still offered.
+    EXPECT_EQ(run.dialogs[2].text, ui::kStartQuestion);
+    EndStandIns();
+    EXPECT_TRUE(SameBytes(install.Path("tws.pak"), old));
+    EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+}
+
+TEST(Payload, TemporaryNameTakenByAReadOnlyFileOrAFolderLeavesTheTargetUnchanged) {
+    for (bool folder : {false, true}) {
+        SampleInstall install(folder ? "temp-folder" : "temp-readonly");
+        const std::string old = PackageWithVersion(400);
+        ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), old));
+        if (folder) {
+            ASSERT_TRUE(::CreateDirectoryA(install.Path("~tws.pak").c_str(), nullptr));
+        } else {
+            ASSERT_TRUE(WriteBytes(install.Path("~tws.pak"), "left by someone"));
+            ::SetFileAttributesA(install.Path("~tws.pak").c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        SetupRun run = RunSetup(L"modest", {});
+        EXPECT_EQ(run.process.exitCode, 5u);
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        EXPECT_EQ(run.dialogs[0].text, kInstallingError + install.Path("tws.pak"));
+        EXPECT_TRUE(SameBytes(install.Path("tws.pak"), old));
+    }
+}
+
+TEST(Payload, ReadOnlyInstalledPackageIsReportedAndKept) {
+    SampleInstall install("readonly-target");
+    const std::string old = PackageWithVersion(400);
+    ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), old));
+    ::SetFileAttributesA(install.Path("tws.pak").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetupRun run = RunSetup(L"modest", {});
+    EXPECT_EQ(run.process.exitCode, 5u);
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    EXPECT_EQ(run.dialogs[0].text, kInstallingError + install.Path("tws.pak"));
+    EXPECT_TRUE(SameBytes(install.Path("tws.pak"), old));
+    EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+}
+
+TEST(Payload, TargetThatIsAFolderIsReportedAndNothingIsWritten) {
+    SampleInstall install("target-folder");
+    ASSERT_TRUE(::CreateDirectoryA(install.Path("tws.pak").c_str(), nullptr));
+    SetupRun run = RunSetup(L"modest", {});
+    EXPECT_EQ(run.process.exitCode, 5u);
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    EXPECT_EQ(run.dialogs[0].text, kInstallingError + install.Path("tws.pak"));
+    EXPECT_EQ(ListFolder(install.Folder()), (std::vector<std::string>{"Tarnwick.exe", "tws.pak"}));
+}
+
+TEST(Integrity, AnyChangedPayloadByteStopsTheSetupBeforeAnythingIsWritten) {
+    SampleInstall install("corrupt");
+    const std::string copy = CopyOfSetup("C:\\tw-tests\\corrupt-setup");
+    std::string image = ReadBytes(copy).value_or(std::string());
+    const size_t offset = PayloadOffset(image);
+    const size_t size = SamplePayload().size();
+    for (size_t at : {offset, offset + size / 2, offset + size - 1}) {
+        std::string changed = image;
+        changed[at] = static_cast<char>(changed[at] ^ 0x20);
+        ASSERT_TRUE(WriteBytes(copy, changed));
+        SetupRun run = RunSetup(L"", {}, FromUtf8(copy));
+        EXPECT_EQ(run.process.exitCode, 3u) << "byte " << at - offset;
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        EXPECT_EQ(run.dialogs[0].caption, ui::kEnglishCaption);
+        EXPECT_EQ(run.dialogs[0].text, "The setup file is damaged and cannot be used:\r\n" + copy +
+                                           "\r\nPlease, download it again.");
+        EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
+    }
+}
+
+TEST(Integrity, SigningChangesOutsideTheResourcesKeepTheCheckPassing) {
+    SampleInstall install("signed");
+    const std::string copy = CopyOfSetup("C:\\tw-tests\\signed-setup");
+    std::string image = ReadBytes(copy).value_or(std::string());
+    ASSERT_GT(image.size(), 0x200u);
+    // A signature is appended at the end, and the PE checksum field changes.
+    const uint32_t peOffset = *reinterpret_cast<const uint32_t*>(&image[0x3C]);
+    const size_t checksumField = peOffset + 4 + 20 + 64;
+    image[checksumField] = static_cast<char>(image[checksumField] ^ 0x5A);
+    image += std::string(4096, '\x30');
+    ASSERT_TRUE(WriteBytes(copy, image));
+    SetupRun run = RunSetup(L"modest", {}, FromUtf8(copy));
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
+}
+
+TEST(Payload, TwoPartBuildInstallsTheJoinedPackage) {
+    SampleInstall install("two-part");
+    SetupRun run = RunSetup(L"modest", {}, L"setup-twq.exe");
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(HoldsSamplePackage(install.Path("twq.pak")));
+    // An installed file is replaced whole, through the temporary copy.
+    ASSERT_TRUE(WriteBytes(install.Path("twq.pak"), PackageWithVersion(999)));
+    run = RunSetup(L"modest", {}, L"setup-twq.exe");
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(HoldsSamplePackage(install.Path("twq.pak")));
+    EXPECT_FALSE(PathExists(install.Path("~twq.pak")));
+}
+
+// Run by a separate test that maps a small tmpfs as drive T: (see small-drive.sh).
+TEST(SmallDrive, NearlyFullDriveLeavesTheInstalledFileAndNothingElse) {
+    if (!PathExists("T:\\")) GTEST_SKIP() << "no small drive T: mapped";
+    {
+        SampleInstall install("full", true, true, "T:\\tw");
+        const std::string old = PackageWithVersion(400);
+        ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), old));
+        SetupRun run = RunSetup(L"modest", {});
+        EXPECT_EQ(run.process.exitCode, 5u);
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        EXPECT_EQ(run.dialogs[0].text, kInstallingError + install.Path("tws.pak"));
+        EXPECT_TRUE(SameBytes(install.Path("tws.pak"), old));
+        EXPECT_EQ(ListFolder(install.Folder()), (std::vector<std::string>{"Tarnwick.exe", "tws.pak"}));
+    }
+    {
+        // A new file that does not fit is removed again.
+        SampleInstall install("full-new", true, true, "T:\\tw");
+        SetupRun run = RunSetup(L"modest", {});
+        EXPECT_EQ(run.process.exitCode, 5u);
+        EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
+    }
+}

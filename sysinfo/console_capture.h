@@ -18,7 +18,8 @@ struct CaptureSettings {
 // "ComSpec" is unset or too long for a path; "\r\n" when the command wrote nothing.
 std::string CaptureConsoleOutput(const std::string& command, const CaptureSettings& settings = {});
 
-// The text converted by OemToCharA, as long as the input.
+// The text converted by OemToCharA, as long as the input (winuser.h already has
+// OemToAnsi, as a macro).
 std::string ConvertOemToAnsi(const std::string& text);
 
 }  // namespace sysinfo

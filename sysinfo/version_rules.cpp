@@ -61,18 +61,19 @@ std::string Windows9xWord(const VersionRecord& v) {
 }
 
 // Windows 8.1 and later report 6.2 to a program whose manifest declares no compatibility
-// with them; the interpreter's "ver" still prints the true version.
-void AppendFromVerOutput(WindowsFacts& facts, const VersionRecord& v, bool markersToo, ProbeResult& out) {
+// with them; the interpreter's "ver" still prints the true version. The majors that no
+// table names skip the release markers and take the number from the output as it is.
+void AppendFromVerOutput(WindowsFacts& facts, const VersionRecord& v, bool releaseMarkers, ProbeResult& out) {
     const std::string o = facts.VerOutput();
     const bool workstation = v.productType == kWorkstation;
     size_t start;
-    if (markersToo && Position(o, " 6.2") != 0) {
+    if (releaseMarkers && Position(o, " 6.2") != 0) {
         out.name += workstation ? "8 " : "Server 2012 ";
         start = Position(o, " 6.2");
-    } else if (markersToo && Position(o, " 6.3") != 0) {
+    } else if (releaseMarkers && Position(o, " 6.3") != 0) {
         out.name += workstation ? "8.1 " : "Server 2012 R2 ";
         start = Position(o, " 6.3");
-    } else if (markersToo && Position(o, " 10") != 0) {
+    } else if (releaseMarkers && Position(o, " 10") != 0) {
         out.nt10Family = true;
         out.name += workstation ? "10 " : "Server 10 ";
         start = Position(o, " 10");
@@ -187,7 +188,7 @@ std::string ServerEdition(const VersionRecord& v, uint16_t architecture) {
     return v.productType == 3 ? "Unknown Server" : "Unknown Domain controller";
 }
 
-// NT before 2000 SP... without OSVERSIONINFOEX keeps its product type in the registry.
+// NT 4 before SP6 has no OSVERSIONINFOEX; its product type is kept in the registry.
 const char* ProductOptionsEdition(WindowsFacts& facts) {
     std::optional<std::string> type = facts.ProductOptions();
     if (!type) return "";

@@ -2,9 +2,9 @@
 //   version_probe.exe OUTPUT_FILE
 // runs the common start-up and writes into OUTPUT_FILE, one NAME=VALUE a line: the
 // description that start-up computed (and discarded), the four flags, whether the shared
-// registry accessor sees a key that only the 64-bit view holds, the description that
-// the rules give for the facts read here directly, and the files that the start-up
-// left in the temporary folder.
+// registry accessor sees a key that only the 64-bit view holds, the files that the
+// start-up left in the temporary folder, how long it took, and the description that the
+// rules give for the facts read here directly.
 #include <windows.h>
 
 #include <set>
@@ -23,11 +23,16 @@ const char kProbeKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstal
 std::string startupDescription = "(none)";
 void Observe(const std::string& description) { startupDescription = description; }
 
-std::optional<std::string> RegText(const char* path, const char* name, DWORD flags) {
-    char value[512] = {};
-    DWORD size = sizeof value;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ | flags, nullptr, value, &size) != ERROR_SUCCESS)
+std::optional<std::string> RegText(const char* path, const char* name, REGSAM view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return std::nullopt;
+    char value[512] = {};
+    DWORD size = sizeof value - 1;
+    DWORD type = REG_NONE;
+    const LSTATUS status = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
     return std::string(value);
 }
 
@@ -97,7 +102,7 @@ public:
     }
     bool Metric(sysinfo::SystemMetric metric) override { return ::GetSystemMetrics(static_cast<int>(metric)) != 0; }
     std::optional<std::string> ProductName() override {
-        return RegText("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", RRF_SUBKEY_WOW6464KEY);
+        return RegText("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", KEY_WOW64_64KEY);
     }
     std::optional<std::string> ProductOptions() override {
         return RegText("SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType", 0);
@@ -140,7 +145,11 @@ int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::set<std::string> before = TempNames();
     sysinfo::ObserveDescriptions(Observe);
+    LARGE_INTEGER frequency, started, ended;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&started);
     common::StartUp(::GetCommandLineA());
+    ::QueryPerformanceCounter(&ended);
 
     TRegistry& registry = common::Registry();
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -157,6 +166,9 @@ int main(int argc, char** argv) {
     report += std::string("nt10=") + YesNo(sysinfo::IsNt10Family()) + "\r\n";
     report += std::string("view64=") + (view64 ? "found" : "absent") + "\r\n";
     report += "temp=" + newFiles + "\r\n";
+    report += "startup_ms=" +
+              std::to_string((ended.QuadPart - started.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart)) +
+              "\r\n";
     common::ShutDown();
 
     DirectFacts facts;

@@ -599,50 +599,5 @@ TEST(WindowsDescriptionFlags, NoVersionGivesUnknownAndKeepsTheFlags) {
     EXPECT_TRUE(flags.windows64);
 }
 
-TEST(WindowsDescriptionFlags, Windows8To11ThroughVer) {
-    struct Row {
-        const char* label;
-        const char* ver;
-        uint8_t productType;
-        bool includeVersion;
-        const char* description;
-        bool nt10;
-    };
-    const Row rows[] = {
-        {"10, switch off", "\r\nMicrosoft Windows [Version 10.0.19045.3803]\r\n", 1, false,
-         "Windows 10 Pro 64-bit", true},
-        {"10, switch on", "\r\nMicrosoft Windows [Version 10.0.19045.3803]\r\n", 1, true,
-         "Windows 10 Pro 64-bit  10.0.19045.3803", true},
-        {"Wine 10, switch on", "\r\nMicrosoft Windows 10.0.18362\r\n", 1, true, "Windows 10 Pro 64-bit 6.2.9200",
-         true},
-        {"8, switch on", "\r\nMicrosoft Windows [Version 6.2.9200]\r\n", 1, true, "Windows 10 Pro 64-bit  6.2.9200",
-         false},
-        {"ComSpec unset, switch on", "", 1, true, "Windows 10 Pro 64-bit 6.2.9200", false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
-        FakeFacts facts;
-        facts.version = Nt(6, 2, row.productType, 0x0100, "", true, 9200);
-        facts.architecture = arch::kAmd64;
-        facts.productName = "Windows 10 Pro";
-        facts.ver = row.ver;
-        WindowsFlags flags;
-        EXPECT_EQ(DescribeWindows(facts, row.includeVersion, flags), row.description);
-        EXPECT_TRUE(flags.windows64);
-        EXPECT_TRUE(flags.nt6Family);
-        EXPECT_EQ(flags.nt10Family, row.nt10);
-    }
-}
-
-TEST(WindowsDescriptionFlags, ComSpecUnsetOn62WithoutProductName) {
-    FakeFacts facts;
-    facts.version = Nt(6, 2, 1, 0, "", true, 9200);
-    facts.architecture = arch::kAmd64;
-    WindowsFlags flags;
-    // Two blanks from the general rule, then the bitness word with its own blank.
-    EXPECT_EQ(DescribeWindows(facts, true, flags), "Microsoft Windows   64-bit 6.2.9200");
-    EXPECT_TRUE(flags.windows64);
-}
-
 }  // namespace
 }  // namespace sysinfo_test

@@ -4,6 +4,7 @@ offset 4, the version as 16-bit little-endian at offset 6, incompressible filler
 that (SHA-256 in counter mode, so every build makes the same bytes)."""
 import argparse
 import hashlib
+import os
 import struct
 
 parser = argparse.ArgumentParser()
@@ -13,6 +14,7 @@ parser.add_argument("--version", type=int, default=408)
 parser.add_argument("--magic", default="tws")
 args = parser.parse_args()
 
+os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
 header = args.magic.encode("ascii")[:3].ljust(3, b"\0") + b"\0" + struct.pack("<HH", 1, args.version)
 with open(args.output, "wb") as out:
     out.write(header[: args.size])

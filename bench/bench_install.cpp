@@ -74,14 +74,20 @@ ChildRun RunQuiet(const std::string& exe) {
     const double start = Now();
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return run;
-    ::WaitForSingleObject(process.hProcess, INFINITE);
+    // Wine forgets an ended process's counters at once, so the peaks are sampled while
+    // it runs; they only grow.
+    SIZE_T peakCommit = 0, peakWorkingSet = 0;
+    do {
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof counters;
+        if (::K32GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
+            peakCommit = std::max(peakCommit, counters.PeakPagefileUsage);
+            peakWorkingSet = std::max(peakWorkingSet, counters.PeakWorkingSetSize);
+        }
+    } while (::WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT);
     run.ms = Now() - start;
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    if (::K32GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
-        run.peakCommitMiB = static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
-        run.peakWorkingSetMiB = static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
-    }
+    run.peakCommitMiB = static_cast<double>(peakCommit) / (1 << 20);
+    run.peakWorkingSetMiB = static_cast<double>(peakWorkingSet) / (1 << 20);
     ::GetExitCodeProcess(process.hProcess, &run.exitCode);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);

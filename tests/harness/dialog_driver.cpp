@@ -75,9 +75,10 @@ BOOL CALLBACK CollectDialog(HWND w, LPARAM p) {
 }
 }  // namespace
 
-DialogDriver::DialogDriver(std::vector<int> answers, DWORD processId, std::wstring screenshotFolder)
+DialogDriver::DialogDriver(std::vector<int> answers, DWORD processId, std::wstring screenshotFolder,
+                           BoxObserver observer)
     : answers_(std::move(answers)), processId_(static_cast<LONG>(processId)),
-      screenshotFolder_(std::move(screenshotFolder)) {
+      screenshotFolder_(std::move(screenshotFolder)), observer_(std::move(observer)) {
     ::InitializeCriticalSection(&lock_);
     stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
@@ -160,6 +161,7 @@ void DialogDriver::Handle(HWND dialog) {
     else
         answer = std::find(seen.buttons.begin(), seen.buttons.end(), IDNO) != seen.buttons.end() ? IDNO : IDOK;
     seen.answer = answer;
+    if (observer_) observer_(dialog, seen);
     ::EnterCriticalSection(&lock_);
     seen_.push_back(seen);
     ::LeaveCriticalSection(&lock_);

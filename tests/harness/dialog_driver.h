@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,17 @@ struct SeenDialog {
     std::string screenshot;
 };
 
+// Called on the driver's thread while a box is still open, just before it is answered.
+using BoxObserver = std::function<void(HWND dialog, const SeenDialog& seen)>;
+
 class DialogDriver {
 public:
     // Answers the boxes in order with the scripted ids; a box past the script's end is
     // answered with IDNO when it has one, else with IDOK. With `screenshotFolder` set,
     // each box is saved there as a BMP first. Only boxes of `processId` count when it is
-    // not 0.
-    explicit DialogDriver(std::vector<int> answers, DWORD processId = 0, std::wstring screenshotFolder = L"");
+    // not 0. `observer`, when set, sees each box before it is answered.
+    explicit DialogDriver(std::vector<int> answers, DWORD processId = 0, std::wstring screenshotFolder = L"",
+                          BoxObserver observer = nullptr);
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
     ~DialogDriver();
@@ -42,6 +47,7 @@ private:
     std::vector<int> answers_;
     volatile LONG processId_;
     std::wstring screenshotFolder_;
+    BoxObserver observer_;
     mutable CRITICAL_SECTION lock_;
     std::vector<SeenDialog> seen_;
     std::vector<HWND> handled_;

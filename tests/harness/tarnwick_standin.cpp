@@ -1,8 +1,10 @@
 // A stand-in for the application Tarnwick, built from what the setup relies on: it
 // holds "tarnwick_memfile" while it runs, its main window has the class
 // "TTarnwickMainForm", and it ends on WM_QUIT. Settings come from standin.ini beside
-// it ([standin] AnnounceDelayMs, WindowDelayMs, HoldFile, LifetimeMs, IgnoreQuit);
-// what happened to it is appended to standin.log there. WM_CLOSE always ends it.
+// it ([standin] AnnounceDelayMs, WindowDelayMs, HoldFile, LifetimeMs, IgnoreQuit,
+// QuitDelayMs: how long it still runs after WM_QUIT, LogTicks: 1 appends " @" and
+// GetTickCount to each line); what happened to it is appended to standin.log there.
+// WM_CLOSE always ends it.
 #include <windows.h>
 
 #include <string>
@@ -13,13 +15,14 @@ std::string folder;
 HANDLE memory = nullptr;
 HANDLE held = INVALID_HANDLE_VALUE;
 HWND mainWindow = nullptr;
+bool logTicks = false;
 bool closing = false;  // WM_CLOSE ends the stand-in even when it ignores WM_QUIT
 
 void Log(const std::string& line) {
     HANDLE f = ::CreateFileA((folder + "standin.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_ALWAYS, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return;
-    std::string text = line + "\r\n";
+    std::string text = line + (logTicks ? " @" + std::to_string(::GetTickCount()) : std::string()) + "\r\n";
     DWORD written;
     ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(f);
@@ -68,6 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     folder = path;
     folder.erase(folder.rfind('\\') + 1);
+    logTicks = Setting("LogTicks", 0) != 0;
     Log("started");
 
     const std::string hold = SettingText("HoldFile");
@@ -81,6 +85,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const int windowSetting = Setting("WindowDelayMs", 0);
     const DWORD lifetime = static_cast<DWORD>(Setting("LifetimeMs", 60000));
     const bool ignoreQuit = Setting("IgnoreQuit", 0) != 0;
+    const DWORD quitDelay = static_cast<DWORD>(Setting("QuitDelayMs", 0));
     bool announced = Setting("Announce", 1) == 0;  // never announces when 0
     bool windowMade = windowSetting < 0;           // never makes a window when negative
     const DWORD windowAt = static_cast<DWORD>(windowSetting < 0 ? 0 : windowSetting);
@@ -111,7 +116,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 ::TranslateMessage(&msg);
                 ::DispatchMessageA(&msg);
             }
-            if (quit) break;
+            if (quit) {
+                ::Sleep(quitDelay);
+                break;
+            }
         }
     }
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);

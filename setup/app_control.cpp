@@ -26,15 +26,17 @@ bool IsApplicationRunning() {
 }
 
 bool RequestApplicationQuit() {
-    // Without a target window PostMessage would post to this thread's own queue, and
-    // the next message box would end at once.
-    HWND window = ::FindWindowA(kApplicationWindowClass, nullptr);
-    if (window != nullptr) ::PostMessageA(window, WM_QUIT, 0, 0);
-    for (DWORD waited = 0; waited < kQuitWaitMs; waited += kQuitProbeMs) {
+    // WM_QUIT goes to a main window only: posted without a target it would land in this
+    // thread's own queue, and the next message box would end at once. An application
+    // that has announced itself but has no window yet is asked as soon as one appears.
+    HWND asked = nullptr;
+    for (DWORD waited = 0;; waited += kQuitProbeMs) {
+        const HWND window = ::FindWindowA(kApplicationWindowClass, nullptr);
+        if (window != nullptr && window != asked && ::PostMessageA(window, WM_QUIT, 0, 0)) asked = window;
         if (!IsApplicationRunning()) return true;
+        if (waited >= kQuitWaitMs) return false;
         ::Sleep(kQuitProbeMs);
     }
-    return !IsApplicationRunning();
 }
 
 void StartApplication(const std::string& installFolder, const std::string& shortName) {

@@ -10,8 +10,9 @@ inline constexpr const char kApplicationWindowClass[] = "TTarnwickMainForm";
 // True while the application holds its shared-memory object.
 bool IsApplicationRunning();
 
-// Posts WM_QUIT to the application's main window, when there is one, and waits a
-// bounded time for the application to end. Gives false when it still runs.
+// Posts WM_QUIT to the application's main window and waits a bounded time (about
+// 10 s) for the application to end; a window that appears during the wait is asked
+// too. Gives false when the application still runs.
 bool RequestApplicationQuit();
 
 // Starts install folder + short name + ".exe" with the verb "open".

@@ -19,7 +19,28 @@ std::optional<std::string> FolderFromUninstallString(const std::string& value) {
     if (path.size() < 2) return std::nullopt;
     const size_t separator = path.rfind('\\', path.size() - 2);
     if (separator == std::string::npos) return std::nullopt;
-    return path.substr(0, separator + 1);
+    std::string folder = path.substr(0, separator + 1);
+    if (!IsLocalAbsoluteFolder(folder)) return std::nullopt;
+    return folder;
+}
+
+bool IsLocalAbsoluteFolder(const std::string& folder) {
+    // "X:\" and nothing relative: the setup runs elevated from wherever it was started,
+    // so a relative folder would be resolved against that place, a network path could
+    // stall the run for the redirector's timeouts, and "." or ".." components would
+    // lead out of the folder the entry seems to name.
+    const unsigned char drive = folder.empty() ? 0 : static_cast<unsigned char>(folder[0]);
+    const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    if (folder.size() < 3 || !letter || folder[1] != ':' || folder[2] != '\\') return false;
+    size_t start = 3;
+    while (start < folder.size()) {
+        size_t end = folder.find('\\', start);
+        if (end == std::string::npos) end = folder.size();
+        const std::string part = folder.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 std::string Wow6432Path(const std::string& path) {

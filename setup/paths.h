@@ -11,8 +11,12 @@ std::string WithTrailingBackslash(std::string folder);
 // The install folder named by an uninstall entry's "UninstallString": the text up to
 // and including the last backslash before its final character. A quoted value gives
 // the folder of the quoted path (arguments after the closing quote are ignored). A
-// value with no usable backslash names no folder.
+// value with no usable backslash, or one whose folder is not a local absolute one,
+// names no folder.
 std::optional<std::string> FolderFromUninstallString(const std::string& value);
+
+// A folder of the form "X:\a\b\": a drive letter, and no empty, "." or ".." part.
+bool IsLocalAbsoluteFolder(const std::string& folder);
 
 // The same key path in the 32-bit registry view: "WOW6432Node\" inserted right after
 // the first backslash.

@@ -19,10 +19,10 @@ TEST(UninstallString, FolderOfThePlainOrQuotedUninstaller) {
         {"\"C:\\Apps\\Tarnwick\\unins000.exe\" /SILENT", "C:\\Apps\\Tarnwick\\"},
         {"\"C:\\My Apps\\Tarnwick\\unins000.exe\" /LOG=\"C:\\x\\y.txt\"", "C:\\My Apps\\Tarnwick\\"},
         {"\"C:\\Apps\\Tarnwick\\unins000.exe", "C:\\Apps\\Tarnwick\\"},  // no closing quote
+        {"d:\\unins000.exe", "d:\\"},
         // Unquoted values are used as stored, up to the last separator before the end.
         {"C:\\Apps\\Tarnwick\\unins000.exe /x=\\y", "C:\\Apps\\Tarnwick\\unins000.exe /x=\\"},
         {"C:\\Apps\\Tarnwick\\", "C:\\Apps\\"},  // a final backslash is not the separator
-        {"\\x", "\\"},
         // No usable backslash: no folder.
         {"unins000.exe", std::nullopt},
         {"\\", std::nullopt},
@@ -30,6 +30,16 @@ TEST(UninstallString, FolderOfThePlainOrQuotedUninstaller) {
         {"", std::nullopt},
         {"\"\"", std::nullopt},
         {"\"unins000.exe\" C:\\x\\y", std::nullopt},
+        // Not a local absolute folder: relative, rooted without a drive, network, "..".
+        {"Tarnwick\\unins000.exe", std::nullopt},
+        {"\\Apps\\unins000.exe", std::nullopt},
+        {"\\\\server\\share\\Tarnwick\\unins000.exe", std::nullopt},
+        {"\\\\?\\C:\\Apps\\unins000.exe", std::nullopt},
+        {"C:\\Apps\\..\\Windows\\unins000.exe", std::nullopt},
+        {"C:\\Apps\\.\\unins000.exe", std::nullopt},
+        {"C:\\Apps\\\\unins000.exe", std::nullopt},
+        {"C:Apps\\unins000.exe", std::nullopt},
+        {"1:\\Apps\\unins000.exe", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(FolderFromUninstallString(c.value), c.folder) << c.value;
 }

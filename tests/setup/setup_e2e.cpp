@@ -2,9 +2,16 @@
 
 SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, const std::wstring& program,
                   const std::vector<std::string>& environment, DWORD timeoutMs) {
+    // NAME=VALUE sets, NAME (no "=") removes; the old values come back afterwards.
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
     for (const std::string& setting : environment) {
         const size_t eq = setting.find('=');
-        ::SetEnvironmentVariableA(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str());
+        const std::string name = setting.substr(0, eq);
+        char old[32768];
+        const DWORD length = ::GetEnvironmentVariableA(name.c_str(), old, sizeof old);
+        saved.emplace_back(name, length > 0 && length < sizeof old ? std::optional<std::string>(std::string(old, length))
+                                                                   : std::nullopt);
+        ::SetEnvironmentVariableA(name.c_str(), eq == std::string::npos ? nullptr : setting.substr(eq + 1).c_str());
     }
     SetupRun run;
     {
@@ -13,8 +20,8 @@ SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, cons
         run.process = RunAndWait(exe, parameters, &driver, timeoutMs);
         run.dialogs = driver.Seen();
     }
-    for (const std::string& setting : environment)
-        ::SetEnvironmentVariableA(setting.substr(0, setting.find('=')).c_str(), nullptr);
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+        ::SetEnvironmentVariableA(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
     return run;
 }
 

@@ -12,7 +12,8 @@ struct SetupRun {
 };
 
 // Runs bin\<program> (or a program by its full path) with the parameters, answering its boxes with `answers`.
-// `environment` holds NAME=VALUE settings for this run only.
+// `environment` holds NAME=VALUE settings (NAME alone removes the variable) for this
+// run only.
 SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers = {},
                   const std::wstring& program = L"setup.exe", const std::vector<std::string>& environment = {},
                   DWORD timeoutMs = 60000);

@@ -1,10 +1,139 @@
-// Placeholder until the version probes land.
 #include "payload/versions.h"
 
-std::optional<int32_t> ParseIntegerText(const std::string&) { return std::nullopt; }
-int32_t PakVersion(const std::string&) { return 0; }
-int32_t CokVersion(const std::string&) { return 0; }
-int32_t ThreeBsVersion(const std::string&) { return 0; }
-int32_t LanguageFileVersion(const std::string&) { return 0; }
-std::string ExecutableVersionText(const std::string&) { return std::string(); }
-bool IsOlderVersion(const std::string&, const std::string&) { return false; }
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "localisation/message_box.h"
+#include "localisation/messages.h"
+#include "localisation/win32.h"
+#include "payload/file_io.h"
+
+namespace {
+
+// A pipe or a device opened by name could block a read forever; only disk files are
+// read.
+bool IsDiskFile(const win::UniqueFile& file) { return ::GetFileType(file.Get()) == FILE_TYPE_DISK; }
+
+int32_t ReadVersionField(const std::string& path, VersionField field) {
+    if (!IsExistingFile(path)) return 0;
+    win::UniqueFile file(
+        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !IsDiskFile(file)) return 0;
+    if (::SetFilePointer(file.Get(), static_cast<LONG>(field.offset), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return 0;
+    unsigned char bytes[4] = {};
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), bytes, field.width, &got, nullptr)) return 0;
+    return DecodeVersionField(bytes, got, field);
+}
+
+class FileSource : public ByteSource {
+public:
+    explicit FileSource(HANDLE file) : file_(file) {}
+    bool Read(char* buffer, size_t capacity, size_t& got) override {
+        DWORD read = 0;
+        if (!::ReadFile(file_, buffer, static_cast<DWORD>(capacity), &read, nullptr)) return false;
+        got = read;
+        return true;
+    }
+
+private:
+    HANDLE file_;
+};
+
+std::optional<int32_t> ReadLanguageFile(const std::string& path) {
+    win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file || !IsDiskFile(file)) return std::nullopt;
+    FileSource source(file.Get());
+    return ReadLanguageVersion(source);
+}
+
+using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+template <typename Fn>
+Fn Procedure(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+// version.dll is not a KnownDLL: found by the ordinary search, a copy planted beside
+// the setup in a download folder would run elevated. It is loaded from System32 only.
+win::UniqueModule LoadSystemVersionDll() {
+    win::UniqueModule module(::LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (module) return module;
+    // Windows before 8 without KB2533623 refuses the flag with ERROR_INVALID_PARAMETER.
+    char system[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return module;
+    const std::string fullPath = std::string(system, length) + "\\version.dll";
+    module.Reset(::LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return module;
+}
+
+// A value that VerQueryValueA points at, checked to lie inside the version buffer:
+// the resource comes from the file being probed and is not trusted.
+bool InsideBuffer(const std::vector<char>& buffer, const void* value, UINT length) {
+    const char* p = static_cast<const char*>(value);
+    const char* end = buffer.data() + buffer.size();
+    return p >= buffer.data() && p <= end && length <= static_cast<size_t>(end - p);
+}
+
+}  // namespace
+
+int32_t PakVersion(const std::string& path) { return ReadVersionField(path, kPakVersionField); }
+int32_t CokVersion(const std::string& path) { return ReadVersionField(path, kCokVersionField); }
+int32_t ThreeBsVersion(const std::string& path) { return ReadVersionField(path, kThreeBsVersionField); }
+
+int32_t LanguageFileVersion(const std::string& path) {
+    if (!IsExistingFile(path)) return 0;
+    // The file is closed before the box comes up: it waits for the user.
+    const std::optional<int32_t> version = ReadLanguageFile(path);
+    if (version) return *version;
+    ShowError(messages::CannotReadLanguageFile(path));
+    return 0;
+}
+
+std::string ExecutableVersionText(const std::string& path) {
+    SHFILEINFOA info = {};
+    if (::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_EXETYPE) == 0) return std::string();
+
+    const win::UniqueModule versionDll = LoadSystemVersionDll();
+    if (!versionDll) return std::string();
+    const auto getSize = Procedure<GetFileVersionInfoSizeAFn>(versionDll.Get(), "GetFileVersionInfoSizeA");
+    const auto getInfo = Procedure<GetFileVersionInfoAFn>(versionDll.Get(), "GetFileVersionInfoA");
+    const auto queryValue = Procedure<VerQueryValueAFn>(versionDll.Get(), "VerQueryValueA");
+    if (!getSize || !getInfo || !queryValue) return std::string();
+
+    DWORD ignored = 0;
+    const DWORD size = getSize(path.c_str(), &ignored);
+    if (size == 0) return std::string();
+    std::vector<char> buffer(size, '\0');
+    if (!getInfo(path.c_str(), 0, size, buffer.data())) return std::string();
+
+    void* translation = nullptr;
+    UINT translationLength = 0;
+    if (!queryValue(buffer.data(), "\\VarFileInfo\\Translation", &translation, &translationLength) ||
+        translationLength < 2 * sizeof(WORD) || !InsideBuffer(buffer, translation, translationLength))
+        return std::string();
+    WORD languageAndCodePage[2];
+    std::memcpy(languageAndCodePage, translation, sizeof languageAndCodePage);
+
+    char subBlock[64];
+    std::snprintf(subBlock, sizeof subBlock, "\\StringFileInfo\\%.4x%.4x\\%s",
+                  static_cast<unsigned>(languageAndCodePage[0]), static_cast<unsigned>(languageAndCodePage[1]),
+                  "FileVersion");
+    void* value = nullptr;
+    UINT valueLength = 0;
+    if (!queryValue(buffer.data(), subBlock, &value, &valueLength) || !InsideBuffer(buffer, value, 0))
+        return std::string();
+    const char* text = static_cast<const char*>(value);
+    const size_t room = static_cast<size_t>(buffer.data() + buffer.size() - text);
+    return std::string(text, strnlen(text, room));
+}

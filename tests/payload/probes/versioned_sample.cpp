@@ -1,0 +1,2 @@
+// Carries nothing but a version resource for the executable version probe.
+int main() { return 0; }

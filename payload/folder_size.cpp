@@ -8,6 +8,22 @@
 #include "payload/size_rules.h"
 #include "setup/paths.h"
 
+namespace {
+
+// A folder that cannot be opened for its identity is still listed: its listing may be
+// readable when its attributes are not.
+bool FirstVisit(FolderIdentities& listed, const std::string& folder) {
+    win::UniqueFile handle(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !::GetFileInformationByHandle(handle.Get(), &info)) return true;
+    return listed.FirstVisit(info.dwVolumeSerialNumber,
+                             (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+}
+
+}  // namespace
+
 int64_t FolderSizeInKilobytes(const std::string& path) {
     if (path.empty()) return -1;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -15,11 +31,13 @@ int64_t FolderSizeInKilobytes(const std::string& path) {
 
     uint64_t bytes = 0;
     std::vector<std::string> queue;
+    FolderIdentities listed;
     std::string current = path;
     for (size_t index = 0;; ++index) {
         AddTrailingBackslash(current);
         WIN32_FIND_DATAA entry;
-        win::UniqueFind search(::FindFirstFileA((current + "*.*").c_str(), &entry));
+        win::UniqueFind search;
+        if (FirstVisit(listed, current)) search.Reset(::FindFirstFileA((current + "*.*").c_str(), &entry));
         if (search.Valid()) {
             do {
                 if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

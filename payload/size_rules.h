@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <utility>
 
 // Neither "." nor "..".
 bool IsChildFolderName(const char* name);
@@ -9,3 +11,16 @@ bool IsChildFolderName(const char* name);
 // The REG_DWORD "EstimatedSize" for a size in kilobytes: capped at the largest value
 // the type holds.
 uint32_t EstimatedSizeValue(int64_t kilobytes);
+
+// The folders one walk has listed, known by volume serial number and file index, so
+// that a folder reached a second time through a link that is not marked as a reparse
+// point (a loop on a network share whose server follows links) is not listed again.
+class FolderIdentities {
+public:
+    // False when the folder was listed before. An index of 0 names no file and is
+    // never taken as a match.
+    bool FirstVisit(uint32_t volumeSerial, uint64_t fileIndex);
+
+private:
+    std::set<std::pair<uint32_t, uint64_t>> seen_;
+};

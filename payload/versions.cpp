@@ -64,11 +64,11 @@ Fn Procedure(HMODULE module, const char* name) {
 }
 
 // version.dll is not a KnownDLL: found by the ordinary search, a copy planted beside
-// the setup in a download folder would run elevated. It is loaded from System32 only.
+// the setup in a download folder would run elevated. It is loaded by its full path in
+// System32: a bare name would also match a module of that name already loaded from
+// elsewhere, since the loader looks at the loaded modules' base names first.
 win::UniqueModule LoadSystemVersionDll() {
-    win::UniqueModule module(::LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (module) return module;
-    // Windows before 8 without KB2533623 refuses the flag with ERROR_INVALID_PARAMETER.
+    win::UniqueModule module;
     char system[MAX_PATH];
     const UINT length = ::GetSystemDirectoryA(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return module;

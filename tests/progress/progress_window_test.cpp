@@ -168,17 +168,6 @@ TEST(ProgressWindow, WholeLifeInOneProcess) {
     const DWORD windowThread = ::GetWindowThreadProcessId(window, nullptr);
     EXPECT_NE(windowThread, ::GetCurrentThreadId());
 
-    WNDCLASSEXA registered = {};
-    registered.cbSize = sizeof registered;
-    ASSERT_TRUE(::GetClassInfoExA(instance, "PlainWindow", &registered));
-    EXPECT_EQ(registered.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_NOCLOSE));
-    EXPECT_EQ(registered.cbClsExtra, 4);
-    EXPECT_EQ(registered.cbWndExtra, 4);
-    EXPECT_EQ(registered.hIcon, nullptr);
-    EXPECT_EQ(registered.hIconSm, nullptr);
-    EXPECT_EQ(registered.hCursor, ::LoadCursorA(nullptr, IDC_ARROW));
-    EXPECT_EQ(registered.hbrBackground, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
-
     // Centred on the 1024 x 768 screen, topmost, a dialog frame without a system menu.
     // (Windows adds WS_CAPTION to every window that is neither child nor pop-up.)
     RECT outer;

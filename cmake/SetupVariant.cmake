@@ -23,8 +23,10 @@ function(add_setup_variant target base kind version title payload main)
         COMMENT "Payload resources of ${target}")
     set_source_files_properties(${dir}/setup.rc PROPERTIES OBJECT_DEPENDS "${payload};${dir}/payload-sums.bin;${icon};${manifest}")
 
-    add_executable(${target} WIN32 ${main} ${dir}/package_constants.cpp ${dir}/setup.rc)
+    add_executable(${target} WIN32 ${main} ${CMAKE_SOURCE_DIR}/setup/runtime.cpp ${dir}/package_constants.cpp
+                                   ${dir}/setup.rc)
     target_link_libraries(${target} PRIVATE core ${ARGN})
     # A stripped program: the stub's size is watched.
-    target_link_options(${target} PRIVATE -s)
+    target_compile_options(${target} PRIVATE -flto)
+    target_link_options(${target} PRIVATE -s -flto -fuse-linker-plugin)
 endfunction()

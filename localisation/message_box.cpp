@@ -10,38 +10,42 @@ constexpr UINT kErrorStyle = MB_SERVICE_NOTIFICATION | MB_ICONERROR;  // 0x20001
 constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL | MB_TOPMOST;  // 0x42024
 constexpr WORD kRussianLanguage = MAKELANGID(LANG_RUSSIAN, SUBLANG_NEUTRAL);  // 0x0019
 
-std::wstring WidenPiece(const TextPiece& piece) {
+void AppendWide(const TextPiece& piece, std::vector<wchar_t>& out) {
     const UINT codePage = piece.charset == Charset::Cp1251 ? 1251 : CP_ACP;
     const int length = static_cast<int>(piece.bytes.size());
-    int wide = ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), length, nullptr, 0);
-    if (wide <= 0) return std::wstring(piece.bytes.begin(), piece.bytes.end());
-    std::wstring out(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), length, &out[0], wide);
-    return out;
+    const int wide = ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), length, nullptr, 0);
+    if (wide <= 0) {
+        for (unsigned char c : piece.bytes) out.push_back(c);
+        return;
+    }
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(wide));
+    ::MultiByteToWideChar(codePage, 0, piece.bytes.data(), length, out.data() + at, wide);
 }
 
 }  // namespace
 
-std::wstring Widen(const Text& text) {
-    std::wstring out;
-    for (const TextPiece& piece : text.Pieces()) out += WidenPiece(piece);
+std::vector<wchar_t> Widen(const Text& text) {
+    std::vector<wchar_t> out;
+    for (const TextPiece& piece : text.Pieces()) AppendWide(piece, out);
+    out.push_back(L'\0');
     return out;
 }
 
 void ShowError(const Text& english, const Text& russian) {
     if (common::russianUi)
-        ::MessageBoxExW(nullptr, Widen(russian).c_str(), Widen(Text::Fixed(common::russianDisplayName)).c_str(),
+        ::MessageBoxExW(nullptr, Widen(russian).data(), Widen(Text::Fixed(common::russianDisplayName)).data(),
                         kErrorStyle, kRussianLanguage);
     else
-        ::MessageBoxW(nullptr, Widen(english).c_str(), Widen(Text::Fixed(common::englishDisplayName)).c_str(),
+        ::MessageBoxW(nullptr, Widen(english).data(), Widen(Text::Fixed(common::englishDisplayName)).data(),
                       kErrorStyle);
 }
 
 bool AskYesNo(const Text& text, const Text& caption, Language language) {
     int answer;
     if (language == Language::Russian)
-        answer = ::MessageBoxExW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), kQuestionStyle, kRussianLanguage);
+        answer = ::MessageBoxExW(nullptr, Widen(text).data(), Widen(caption).data(), kQuestionStyle, kRussianLanguage);
     else
-        answer = ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), kQuestionStyle);
+        answer = ::MessageBoxW(nullptr, Widen(text).data(), Widen(caption).data(), kQuestionStyle);
     return answer == IDYES;
 }

@@ -2,12 +2,12 @@
 // calls, each piece of the text converted from its own code page.
 #pragma once
 
-#include <string>
+#include <vector>
 
 #include "localisation/text.h"
 
-// The single-byte texts converted to UTF-16, piece by piece.
-std::wstring Widen(const Text& text);
+// The single-byte texts converted to UTF-16, piece by piece, NUL-terminated.
+std::vector<wchar_t> Widen(const Text& text);
 
 // Shows the English or the Russian text by the Russian-UI flag, with that language's
 // display name as the caption; the box's own result is ignored.

@@ -6,20 +6,25 @@ namespace {
 
 struct Crc32Tables {
     uint32_t t[8][256];
-    Crc32Tables() {
+};
+
+// Computed at first use rather than carried in the program (8 KiB; MinGW places even
+// zero-filled data in the file once data sections are split). The check runs on the
+// main thread only.
+const Crc32Tables& Tables() {
+    static Crc32Tables* tables = nullptr;
+    if (tables == nullptr) {
+        auto* fresh = new Crc32Tables;
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
             for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[0][i] = c;
+            fresh->t[0][i] = c;
         }
         for (uint32_t i = 0; i < 256; ++i)
-            for (int s = 1; s < 8; ++s) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
+            for (int s = 1; s < 8; ++s) fresh->t[s][i] = (fresh->t[s - 1][i] >> 8) ^ fresh->t[0][fresh->t[s - 1][i] & 0xFF];
+        tables = fresh;
     }
-};
-
-const Crc32Tables& Tables() {
-    static const Crc32Tables tables;
-    return tables;
+    return *tables;
 }
 
 uint32_t ReadLe32(const unsigned char* p) {

@@ -1,5 +1,6 @@
 #include "payload/size_rules.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool IsChildFolderName(const char* name) { return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0; }
@@ -11,5 +12,9 @@ uint32_t EstimatedSizeValue(int64_t kilobytes) {
 
 bool FolderIdentities::FirstVisit(uint32_t volumeSerial, uint64_t fileIndex) {
     if (fileIndex == 0) return true;
-    return seen_.insert({volumeSerial, fileIndex}).second;
+    const std::pair<uint32_t, uint64_t> identity(volumeSerial, fileIndex);
+    const auto at = std::lower_bound(seen_.begin(), seen_.end(), identity);
+    if (at != seen_.end() && *at == identity) return false;
+    seen_.insert(at, identity);
+    return true;
 }

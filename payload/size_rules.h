@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <utility>
+#include <vector>
 
 // Neither "." nor "..".
 bool IsChildFolderName(const char* name);
@@ -22,5 +22,5 @@ public:
     bool FirstVisit(uint32_t volumeSerial, uint64_t fileIndex);
 
 private:
-    std::set<std::pair<uint32_t, uint64_t>> seen_;
+    std::vector<std::pair<uint32_t, uint64_t>> seen_;  // sorted
 };

@@ -4,12 +4,12 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "localisation/message_box.h"
 #include "localisation/messages.h"
+#include "localisation/number_text.h"
 #include "localisation/win32.h"
 #include "payload/file_io.h"
 
@@ -125,13 +125,11 @@ std::string ExecutableVersionText(const std::string& path) {
     WORD languageAndCodePage[2];
     std::memcpy(languageAndCodePage, translation, sizeof languageAndCodePage);
 
-    char subBlock[64];
-    std::snprintf(subBlock, sizeof subBlock, "\\StringFileInfo\\%.4x%.4x\\%s",
-                  static_cast<unsigned>(languageAndCodePage[0]), static_cast<unsigned>(languageAndCodePage[1]),
-                  "FileVersion");
+    const std::string subBlock = "\\StringFileInfo\\" + HexText(languageAndCodePage[0], 4, false) +
+                                 HexText(languageAndCodePage[1], 4, false) + "\\FileVersion";
     void* value = nullptr;
     UINT valueLength = 0;
-    if (!queryValue(buffer.data(), subBlock, &value, &valueLength) || !InsideBuffer(buffer, value, 0))
+    if (!queryValue(buffer.data(), subBlock.c_str(), &value, &valueLength) || !InsideBuffer(buffer, value, 0))
         return std::string();
     const char* text = static_cast<const char*>(value);
     const size_t room = static_cast<size_t>(buffer.data() + buffer.size() - text);

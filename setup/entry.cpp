@@ -7,13 +7,6 @@
 #include "localisation/common.h"
 #include "setup/sequence.h"
 
-// The runtime's default terminate handler prints the demangled type of an escaped
-// exception and brings the whole demangler (about 76 KiB) into the program. Nothing
-// escapes here, and a setup run by a deployment tool has no console to print to.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { ::ExitProcess(static_cast<UINT>(ExitCode::Environment)); }
-}  // namespace __gnu_cxx
-
 void HardenDllLoading() {
     // Setup programs run elevated from download folders, where a planted DLL waits to
     // be loaded: search System32 only. Windows 7 without KB2533623 lacks the call.

@@ -1,6 +1,6 @@
 #include "sysinfo/version_rules.h"
 
-#include <cstdio>
+#include "localisation/number_text.h"
 
 namespace sysinfo {
 namespace {
@@ -16,10 +16,7 @@ constexpr uint16_t kSuiteComputeServer = 0x4000;
 constexpr uint8_t kWorkstation = 1;
 
 std::string DottedVersion(const VersionRecord& v) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%u.%u.%u", static_cast<unsigned>(v.major), static_cast<unsigned>(v.minor),
-                  static_cast<unsigned>(v.build & 0xFFFF));
-    return text;
+    return DecimalText(v.major) + "." + DecimalText(v.minor) + "." + DecimalText(v.build & 0xFFFF);
 }
 
 // 1-based position of the first occurrence, 0 when absent.
@@ -178,11 +175,8 @@ std::string ServerEdition(const VersionRecord& v, uint16_t architecture) {
                 if (HasSuite(v, kSuiteDatacenter)) return "Datacenter x64";
                 if (HasSuite(v, kSuiteEnterprise)) return "Enterprise x64";
                 return "Standard x64";
-            default: {
-                char text[48];
-                std::snprintf(text, sizeof text, "Unknown on Architecture 0x%X", static_cast<unsigned>(architecture));
-                return text;
-            }
+            default:
+                return "Unknown on Architecture 0x" + HexText(architecture, 1, true);
         }
     }
     return v.productType == 3 ? "Unknown Server" : "Unknown Domain controller";

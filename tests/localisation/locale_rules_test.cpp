@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "localisation/locale_rules.h"
+#include "localisation/number_text.h"
 #include "localisation/text.h"
 
 TEST(RussianUiLocale, ExactlyTheSevenCyrillicLocalesOfTheSet) {
@@ -37,4 +38,15 @@ TEST(MessageText, PiecesKeepTheirCodePageAndJoinByteForByte) {
     EXPECT_EQ(t.Pieces()[1].charset, Charset::Ansi);
     EXPECT_EQ(t.Bytes(), std::string("Не удается установить файл C:\\A\\tws.pak!"));
     EXPECT_TRUE((Text::Fixed("") + Text::FromSystem("")).Empty());
+}
+
+TEST(NumberText, DecimalAndHexadecimalDigits) {
+    EXPECT_EQ(DecimalText(0), "0");
+    EXPECT_EQ(DecimalText(408), "408");
+    EXPECT_EQ(DecimalText(4294967295u), "4294967295");
+    EXPECT_EQ(HexText(0, 1, true), "0");
+    EXPECT_EQ(HexText(0xC, 1, true), "C");
+    EXPECT_EQ(HexText(0x419, 4, false), "0419");
+    EXPECT_EQ(HexText(0x4E4, 4, false), "04e4");
+    EXPECT_EQ(HexText(0xFFFFFFFFu, 4, true), "FFFFFFFF");
 }

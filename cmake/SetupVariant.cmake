@@ -26,6 +26,8 @@ function(add_setup_variant target base kind version title payload main)
     add_executable(${target} WIN32 ${main} ${CMAKE_SOURCE_DIR}/setup/runtime.cpp ${dir}/package_constants.cpp
                                    ${dir}/setup.rc)
     target_link_libraries(${target} PRIVATE core ${ARGN})
+    set_target_properties(${target} PROPERTIES SETUP_DELAY_LOAD ON)
+    add_dependencies(${target} delayload_libs)
     # A stripped program: the stub's size is watched.
     target_compile_options(${target} PRIVATE -flto)
     target_link_options(${target} PRIVATE -s -flto -fuse-linker-plugin)

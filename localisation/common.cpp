@@ -1,16 +1,31 @@
 #include "localisation/common.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <memory>
 
 #include "localisation/locale_rules.h"
 #include "localisation/seams.h"
+#include "localisation/win32.h"
 #include "sysinfo/windows_version.h"
 
+namespace {
+// What IsUserAnAdmin answers, asked of advapi32 directly: shell32 would bring user32
+// and the display driver into every run, quiet ones too.
+BOOL WINAPI IsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                    0, 0, &administrators))
+        return FALSE;
+    win::ScopeExit freeSid([administrators] { ::FreeSid(administrators); });
+    BOOL member = FALSE;
+    return ::CheckTokenMembership(nullptr, administrators, &member) && member;
+}
+}  // namespace
+
 namespace seams {
-BOOL(WINAPI* isUserAnAdmin)() = ::IsUserAnAdmin;
+BOOL(WINAPI* isUserAnAdmin)() = IsAdministrator;
 LCID(WINAPI* getUserDefaultLcid)() = ::GetUserDefaultLCID;
 }  // namespace seams
 

@@ -14,7 +14,6 @@ command -v Xvfb >/dev/null 2>&1 || need+=(xvfb)
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v localedef >/dev/null 2>&1 || need+=(locales)
 [ -d /usr/src/googletest ] || need+=(googletest)
-command -v xwd >/dev/null 2>&1 || need+=(x11-apps)
 command -v convert >/dev/null 2>&1 && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
 
 if [ ${#need[@]} -gt 0 ]; then

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "payload/extract.h"
 #include "payload/integrity.h"
 #include "payload/resources.h"
@@ -20,22 +21,6 @@ namespace {
 const char kFolder[] = "C:\\tw-bench";
 const char kTarget[] = "C:\\tw-bench\\tws.pak";
 const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER c;
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // An installed package older than the one carried: the replacement path.
 void WriteOlderTarget(const std::string& sample) {

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "bench/timing.h"
+
 namespace {
 
 const char kFolder[] = "C:\\tw-peer";
@@ -27,23 +29,6 @@ const char kPrograms[] = "C:\\tw-peer-bin";
 const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwick";
 const char kUninstallString[] = "C:\\tw-peer\\unins000.exe";
 const REGSAM kNativeView = KEY_WOW64_64KEY;
-
-double Now() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER c;
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 std::string Lower(std::string text) {
     for (char& c : text)

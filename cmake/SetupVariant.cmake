@@ -3,6 +3,16 @@
 # checksum table, the icon and the manifest, linked with the shared core.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
+# The linker's default script with the one-page sections folded into .data.
+set(SETUP_LINKER_SCRIPT ${CMAKE_BINARY_DIR}/setup.ld)
+add_custom_command(
+    OUTPUT ${SETUP_LINKER_SCRIPT}
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_linker_script.py --ld ${CMAKE_LINKER}
+            --output ${SETUP_LINKER_SCRIPT}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_linker_script.py
+    COMMENT "Linker script of the setup programs")
+add_custom_target(setup_linker_script DEPENDS ${SETUP_LINKER_SCRIPT})
+
 function(add_setup_variant target base kind version title payload main)
     set(dir ${CMAKE_BINARY_DIR}/variants/${target})
     string(REPLACE "\\" "\\\\" _title "${title}")
@@ -27,8 +37,9 @@ function(add_setup_variant target base kind version title payload main)
                                    ${dir}/setup.rc)
     target_link_libraries(${target} PRIVATE core ${ARGN})
     set_target_properties(${target} PROPERTIES SETUP_DELAY_LOAD ON)
-    add_dependencies(${target} delayload_libs)
+    add_dependencies(${target} delayload_libs setup_linker_script)
     # A stripped program: the stub's size is watched.
     target_compile_options(${target} PRIVATE -flto)
-    target_link_options(${target} PRIVATE -s -flto -fuse-linker-plugin)
+    target_link_options(${target} PRIVATE -s -flto -fuse-linker-plugin -Wl,-T,${SETUP_LINKER_SCRIPT})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${SETUP_LINKER_SCRIPT})
 endfunction()

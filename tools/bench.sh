@@ -21,6 +21,7 @@ build=build/mingw
 session=$build/bench-wine
 mkdir -p "$session"
 tools/wine-session.sh start "$session" >/dev/null
+tools/ia32.sh prepare "$build" 2>/dev/null
 trap 'tools/wine-session.sh stop "$session" >/dev/null' EXIT
 export WINEPREFIX_OVERRIDE="$PWD/$session/wineprefix"
 DISPLAY=$(cat "$session/wine-session/display")

@@ -16,6 +16,8 @@ build="$root/build/mingw"
 demo="$build/demo"
 export WINEPREFIX="$demo/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 mkdir -p "$demo"
+tools/ia32.sh prepare "$demo"
+. "$demo/ia32/env"
 
 xvfb_pid=""
 cleanup() {

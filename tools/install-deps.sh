@@ -37,3 +37,6 @@ if [ $missing -eq 1 ]; then
   done
   locale-gen >/dev/null
 fi
+
+# Where the kernel runs no 32-bit code, Wine's 32-bit side runs under qemu.
+bash "$(dirname "$0")/ia32.sh" deps

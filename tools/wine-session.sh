@@ -22,6 +22,9 @@ stop() {
 start() {
   mkdir -p "$state"
   stop
+  "$(dirname "$0")/ia32.sh" prepare "$build" || exit 1
+  # shellcheck disable=SC1091
+  . "$build/ia32/env"
   local n=77
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
@@ -38,6 +41,11 @@ start() {
   wineserver -p </dev/null >/dev/null 2>&1
   # Without a window manager Wine waits about 2 s whenever a window is hidden.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  # A program that crashes ends at once instead of waiting for a debugger to attach.
+  for view in 64 32; do
+    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f /reg:$view \
+      </dev/null >/dev/null 2>&1
+  done
   echo "wine session: prefix $WINEPREFIX, display :$n"
 }
 

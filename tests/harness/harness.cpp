@@ -216,58 +216,70 @@ bool SampleInstall::StartStandIn(DWORD waitMs) {
 
 std::string SamplePayloadPath() { return BinFolderA() + "\\..\\resources\\sample.pak"; }
 
-FolderWatcher::FolderWatcher(const std::string& folder) {
+namespace {
+constexpr char kWatchMarker[] = "~folder-watcher.marker";
+}  // namespace
+
+// Blocking reads on a handle of its own: overlapped directory reads are not dependable
+// everywhere the tests run (under qemu's emulation of 32-bit Linux they break the
+// process's connection to the Wine server).
+FolderWatcher::FolderWatcher(const std::string& folder) : marker_(folder + kWatchMarker) {
     folder_ = ::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    armed_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     EXPECT_NE(folder_, INVALID_HANDLE_VALUE) << "cannot watch " << folder;
-    if (folder_ != INVALID_HANDLE_VALUE) thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    if (folder_ == INVALID_HANDLE_VALUE) return;
+    thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    EXPECT_TRUE(TouchMarkerUntil(armed_)) << "the watch on " << folder << " did not start";
 }
 
 FolderWatcher::~FolderWatcher() { Stop(); }
 
+bool FolderWatcher::TouchMarkerUntil(HANDLE until) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const HANDLE marker = ::CreateFileA(marker_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (marker != INVALID_HANDLE_VALUE) ::CloseHandle(marker);
+        if (::WaitForSingleObject(until, 50) == WAIT_OBJECT_0) return true;
+    }
+    return false;
+}
+
 std::vector<std::string> FolderWatcher::Stop() {
     if (thread_ != nullptr) {
         ::SetEvent(stop_);
-        ::WaitForSingleObject(thread_, INFINITE);
+        // The thread wakes at the next change in the folder.
+        EXPECT_TRUE(TouchMarkerUntil(thread_)) << "the watching thread did not end";
         ::CloseHandle(thread_);
         thread_ = nullptr;
     }
+    for (HANDLE* handle : {&armed_, &stop_})
+        if (*handle != nullptr) ::CloseHandle(*handle), *handle = nullptr;
     if (folder_ != INVALID_HANDLE_VALUE) ::CloseHandle(folder_);
     folder_ = INVALID_HANDLE_VALUE;
-    if (stop_ != nullptr) ::CloseHandle(stop_);
-    stop_ = nullptr;
     return names_;
 }
 
 DWORD WINAPI FolderWatcher::ThreadMain(void* p) {
     auto* self = static_cast<FolderWatcher*>(p);
     alignas(DWORD) char buffer[16384];
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    for (;;) {
-        ::ResetEvent(overlapped.hEvent);
+    while (::WaitForSingleObject(self->stop_, 0) != WAIT_OBJECT_0) {
+        DWORD bytes = 0;
         if (!::ReadDirectoryChangesW(self->folder_, buffer, sizeof buffer, FALSE,
                                      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE,
-                                     nullptr, &overlapped, nullptr))
+                                     &bytes, nullptr, nullptr))
             break;
-        HANDLE waits[2] = {overlapped.hEvent, self->stop_};
-        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            ::CancelIo(self->folder_);
-            DWORD ignored;
-            ::GetOverlappedResult(self->folder_, &overlapped, &ignored, TRUE);
-            break;
-        }
-        DWORD bytes = 0;
-        if (!::GetOverlappedResult(self->folder_, &overlapped, &bytes, FALSE) || bytes == 0) continue;
+        if (bytes == 0) continue;  // more changes than the buffer holds
         for (auto* info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(buffer);;
              info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(reinterpret_cast<char*>(info) + info->NextEntryOffset)) {
             std::string name = ToUtf8(std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)));
-            if (std::find(self->names_.begin(), self->names_.end(), name) == self->names_.end())
+            if (name == kWatchMarker)
+                ::SetEvent(self->armed_);
+            else if (std::find(self->names_.begin(), self->names_.end(), name) == self->names_.end())
                 self->names_.push_back(name);
             if (info->NextEntryOffset == 0) break;
         }
     }
-    ::CloseHandle(overlapped.hEvent);
     return 0;
 }

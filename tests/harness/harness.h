@@ -64,6 +64,8 @@ private:
 
 // Records the name of every file created, renamed or changed in a folder while it
 // lives, so that a test can tell whether a temporary file existed at any moment.
+// The watch is armed before the constructor returns: it creates and removes a marker
+// file until the watching thread has seen it (the marker is not among the names).
 class FolderWatcher {
 public:
     explicit FolderWatcher(const std::string& folder);
@@ -75,7 +77,11 @@ public:
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
+    // Creates and removes the marker until `until` is set (or about 5 s have passed).
+    bool TouchMarkerUntil(HANDLE until);
+    std::string marker_;
     HANDLE folder_;
+    HANDLE armed_;
     HANDLE stop_;
     HANDLE thread_ = nullptr;
     std::vector<std::string> names_;

@@ -87,6 +87,12 @@ COLORREF PixelOfBitmap(const std::string& bmp, int x, int y) {
     return RGB(at(offset + 2), at(offset + 1), at(offset));
 }
 
+// Whether the window is there and its gray background shows below the bar.
+bool Painted(const ProgressWindowView& view, const std::wstring& screenshot) {
+    return view.count == 1 && view.screenshotSaved && view.belowBar.x >= 0 &&
+           PixelOfBitmap(ReadWholeFile(ToUtf8(screenshot)), view.belowBar.x, view.belowBar.y) == RGB(128, 128, 128);
+}
+
 std::string PackageWithVersion(uint16_t version) {
     std::string bytes("tws\0\x01\x00", 6);
     bytes += static_cast<char>(version & 0xFF);
@@ -117,7 +123,14 @@ TEST(ProgressWindowE2e, ComesUpEmptyAndTopmostAfterTheOlderVersionQuestionWhatev
         std::vector<SeenDialog> dialogs;
         {
             DialogDriver driver({IDYES, answer, IDNO}, 0, L"", [&](HWND box, const SeenDialog& seen) {
-                views.push_back(LookAtProgressWindow(seen.processId, box, screenshot));
+                ProgressWindowView view = LookAtProgressWindow(seen.processId, box, screenshot);
+                // By the start question the window is up; its own thread may still be
+                // making or painting it (slow under emulation), so it gets up to 3 s.
+                for (int wait = 0; seen.text == ui::kStartQuestion && wait < 30 && !Painted(view, screenshot); ++wait) {
+                    ::Sleep(100);
+                    view = LookAtProgressWindow(seen.processId, box, screenshot);
+                }
+                views.push_back(view);
             });
             EXPECT_EQ(RunAndWait(BinFolder() + L"\\setup.exe", L"", &driver).exitCode, 0u);
             dialogs = driver.Seen();

@@ -261,3 +261,27 @@ TEST(SmallDrive, NearlyFullDriveLeavesTheInstalledFileAndNothingElse) {
         EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
     }
 }
+
+// R: is a read-only view of the folders on W: (a bind mount that read-only-drive.sh
+// maps), so the folder itself refuses every write, whoever asks.
+TEST(ReadOnlyDrive, InstallFolderThatRefusesWritesKeepsThePackageAndLeavesNothingBehind) {
+    if (!PathExists("R:\\") || !PathExists("W:\\")) GTEST_SKIP() << "no read-only drive R: mapped";
+    for (const bool installed : {true, false}) {
+        SCOPED_TRACE(installed ? "older package installed" : "no package installed");
+        SampleInstall install(installed ? "old" : "none", true, true, "W:\\tw");
+        const std::string old = PackageWithVersion(400);
+        if (installed) ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), old));
+        const std::string before = installed ? "tws.pak" : "";
+        const std::string folder = "R:" + install.Folder().substr(2);
+        SetRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", folder + "unins000.exe", KEY_WOW64_64KEY);
+
+        SetupRun run = RunSetup(L"modest", {});
+        EXPECT_EQ(run.process.exitCode, 5u);
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        EXPECT_EQ(run.dialogs[0].text, kInstallingError + folder + "tws.pak");
+        if (installed) EXPECT_TRUE(SameBytes(install.Path("tws.pak"), old));
+        std::vector<std::string> expected{"Tarnwick.exe"};
+        if (installed) expected.push_back("tws.pak");
+        EXPECT_EQ(ListFolder(install.Folder()), expected);
+    }
+}

@@ -10,4 +10,7 @@ else()
         DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_sample_payload.py
         COMMENT "Sample package")
 endif()
+# Setup programs in other folders wait for it through this target: a custom command's
+# file alone is known only to targets of its own folder.
+add_custom_target(setup_payload DEPENDS ${payload})
 set(SETUP_PAYLOAD ${payload})

@@ -54,6 +54,8 @@ prepare() {
   fi
   # shellcheck disable=SC2016  # $LIB is for the dynamic loader to expand
   printf 'export LD_PRELOAD=%q\n' "$dir/\$LIB/$name" >"$dir/env"
+  # Seen by the tests, for the few runs that Wine does not survive under emulation.
+  echo 'export TW_EMULATED_IA32=1' >>"$dir/env"
   echo "32-bit programs run under qemu-i386 here (the kernel runs no 32-bit code)" >&2
 }
 

@@ -85,6 +85,9 @@ TEST(Payload, OlderOrEqualInstalledPackageIsReplacedSilentlyThroughTheTemporaryC
 }
 
 TEST(Payload, NewerInstalledPackageIsReplacedOnlyWhenTheUserAgrees) {
+    // Under qemu's emulation of 32-bit Linux (tools/ia32.sh) the test process crashes
+    // or the setup hangs in every try of this test; it runs where 32-bit code runs.
+    if (std::getenv("TW_EMULATED_IA32") != nullptr) GTEST_SKIP() << "crashes under qemu's emulation";
     const std::string question = u8"C:\\tw-tests\\newer\\tws.pak file installing is of older version\r\n"
                                  u8"than the same already installed.\r\n\r\n"
                                  u8"Do you really want to replace existing\r\n"
@@ -104,9 +107,6 @@ TEST(Payload, NewerInstalledPackageIsReplacedOnlyWhenTheUserAgrees) {
         EXPECT_EQ(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", KEY_WOW64_64KEY),
                   FolderKilobytes(install.Folder()));
     }
-    // Under qemu's emulation of 32-bit Linux (tools/ia32.sh) this run, the package
-    // written with the progress window up, hangs in Wine more often than not.
-    if (std::getenv("TW_EMULATED_IA32") != nullptr) GTEST_SKIP() << "the run that agrees hangs under emulation";
     {
         SampleInstall install("newer");
         ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), PackageWithVersion(409)));

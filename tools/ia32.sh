@@ -38,8 +38,9 @@ register() {
 
 prepare() {
   local build=${1:?build dir}
-  local dir="$build/ia32"
-  mkdir -p "$dir"
+  mkdir -p "$build/ia32"
+  local dir
+  dir=$(cd "$build/ia32" && pwd)  # the env file is read from other folders
   if ! needs_qemu; then
     : >"$dir/env"
     return 0
@@ -55,8 +56,6 @@ prepare() {
   fi
   # shellcheck disable=SC2016  # $LIB is for the dynamic loader to expand
   printf 'export LD_PRELOAD=%q\n' "$dir/\$LIB/$name" >"$dir/env"
-  # Seen by the tests, for the few runs that Wine does not survive under emulation.
-  echo 'export TW_EMULATED_IA32=1' >>"$dir/env"
   echo "32-bit programs run under qemu-i386 here (the kernel runs no 32-bit code)" >&2
 }
 

@@ -19,8 +19,8 @@
  *     thread was then seen to go on in another thread's TEB and end the process.
  *     So Wine is told that set_thread_area cannot allocate an entry, and gives each
  *     thread a local descriptor table entry of its own for %fs instead, as it does
- *     where the call is missing; and every signal handler first puts the C library's
- *     %gs entry back to the base of the thread it runs in.
+ *     where the call is missing; and each thread's %gs moves to a local entry of its
+ *     own as the thread starts (see pthread_create below).
  *
  * Built with gcc -m32 by tools/ia32.sh, which also builds an empty 64-bit library of
  * the same name, so that LD_PRELOAD="$dir/\$LIB/<name>" suits both kinds of process. */
@@ -155,12 +155,6 @@ static void set_global_entry(unsigned int sel, void *base)
     real_syscall()(SYS_set_thread_area, &entry);
 }
 
-/* The same for the entry that %gs selects, when it is a global one. */
-static void set_gs_entry(void *base)
-{
-    set_global_entry(get_gs(), base);
-}
-
 /* Each thread's %gs selects a local descriptor table entry of its own, which no other
  * thread changes. Entries from 512 on are Wine's (it leaves those below to the C
  * library when %gs is a local one). */
@@ -172,7 +166,11 @@ static void own_gs_entry(void)
 {
     void *self = thread_block();
     int index = __atomic_fetch_add(&next_gs_entry, 1, __ATOMIC_RELAXED);
-    if (index > LAST_GS_ENTRY) return;  /* stays on the global entry */
+    if (index > LAST_GS_ENTRY) {  /* stays on the global entry */
+        static const char note[] = "wine_qemu_shim: no %gs entry left for a new thread\n";
+        if (index == LAST_GS_ENTRY + 1) write(2, note, sizeof note - 1);
+        return;
+    }
     struct user_desc entry = { .entry_number = index, .base_addr = (unsigned long)self, .limit = 0xfffff,
                                .seg_32bit = 1, .limit_in_pages = 1, .useable = 1 };
     if (real_syscall()(SYS_modify_ldt, 1, &entry, sizeof entry) == 0) set_gs((index << 3) | 7);
@@ -181,12 +179,15 @@ static void own_gs_entry(void)
 static void wrapped_handler(int sig, siginfo_t *info, void *context)
 {
     void *self = thread_block();
-    set_gs_entry(self);  /* for a thread left on the global entry */
+    const unsigned int interrupted_gs = get_gs();
+    set_global_entry(interrupted_gs, self);  /* for a thread on the global entry */
     ucontext_t *uc = context;
     if (is_fault_signal(sig) && uc->uc_mcontext.gregs[REG_TRAPNO] == (greg_t)-1)
         uc->uc_mcontext.gregs[REG_TRAPNO] = trap_of(sig, info);
     handlers[sig](sig, info, context);
-    set_gs_entry(self);  /* another thread's handler may have set it meanwhile */
+    /* Returning loads the interrupted selector again; another thread may have set
+     * the entry meanwhile. */
+    set_global_entry(interrupted_gs, self);
 }
 
 /* qemu makes the local descriptor table on the first call that writes to it, and only

@@ -55,6 +55,8 @@ static syscall_function real_syscall(void)
 
 long syscall(long number, ...)
 {
+    /* Six arguments, the most a system call takes; reading more than the caller
+     * passed only reads its stack frame. */
     va_list args;
     va_start(args, number);
     long a[6];

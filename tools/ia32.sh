@@ -22,7 +22,8 @@ deps() {
   [ -x /usr/bin/qemu-i386-static ] || need+=(qemu-user-static)
   echo 'int main(void){return 0;}' | gcc -m32 -x c - -o /dev/null >/dev/null 2>&1 || need+=(gcc-multilib)
   if [ ${#need[@]} -gt 0 ]; then
-    apt-get update -q >/dev/null  # install-deps.sh updates only when it installs itself
+    # install-deps.sh updates only when it installs itself; a failed index is not fatal
+    apt-get update -q >/dev/null 2>&1 || true
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${need[@]}" >/dev/null
   fi
 }

@@ -21,8 +21,17 @@ if [ ${#need[@]} -gt 0 ]; then
     dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q "${need[@]}"
+  # An index that fails to download (a mirror in the middle of a sync) leaves the old
+  # one in use; the install below still finds what it needs, or says what it misses.
+  apt-get update -q || echo "install-deps: apt-get update reported errors; going on" >&2
+  if ! apt-get install -y -q "${need[@]}"; then
+    # With one architecture's index of the security suite missing, the two architectures
+    # see different candidates of the same library and wine32 cannot be installed beside
+    # its 64-bit half. The release's own suite has one version for both.
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "install-deps: trying again with the packages of $codename alone" >&2
+    apt-get install -y -q -t "$codename" "${need[@]}"
+  fi
 fi
 
 # The user locales the tests switch between through LANG.

@@ -1,7 +1,9 @@
 // The one failure currency of the setup, and the exit codes a caller sees.
 #pragma once
 
-#include "localisation/text.h"
+#include <utility>
+
+#include "base/text.h"
 
 // How a run ended, as the process exit code. The first failure of a run decides.
 enum class ExitCode : int {
@@ -14,14 +16,17 @@ enum class ExitCode : int {
     SizeNotRecorded = 6,  // "EstimatedSize" could not be written
 };
 
-// Raised inside an operation; the operation's handler shows the pair once.
+// Raised inside a step: what the user is told and how the run then ends travel
+// together, so that the handler that shows the pair also knows the exit code.
 class SetupError {
 public:
-    explicit SetupError(MessagePair message) : message_(std::move(message)) {}
+    SetupError(MessagePair message, ExitCode code) : message_(std::move(message)), code_(code) {}
     const MessagePair& Message() const { return message_; }
+    ExitCode Code() const { return code_; }
 
 private:
     MessagePair message_;
+    ExitCode code_;
 };
 
 // A failed step whose report belongs to the operation that catches it.

@@ -1,8 +1,8 @@
-#include "localisation/registry.h"
+#include "base/registry.h"
 
 #include <vector>
 
-#include "localisation/errors.h"
+#include "base/errors.h"
 
 TRegistry::TRegistry(REGSAM access) : access_(access) {}
 

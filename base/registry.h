@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "localisation/win32.h"
+#include "base/win32.h"
 
 class TRegistry {
 public:

@@ -53,8 +53,18 @@ private:
     std::vector<TextPiece> pieces_;
 };
 
+enum class Language { English, Russian };
+
 // Every failure message exists in English and in Russian.
 struct MessagePair {
     Text english;
     Text russian;
+
+    const Text& In(Language language) const { return language == Language::Russian ? russian : english; }
+};
+
+// A yes/no question in both languages, each text with the caption it is asked under.
+struct QuestionPair {
+    MessagePair text;
+    MessagePair caption;
 };

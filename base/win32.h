@@ -75,6 +75,20 @@ using UniqueFind = Unique<HANDLE, FindTraits>;
 using UniqueModule = Unique<HMODULE, ModuleTraits>;
 using UniqueResource = Unique<HGLOBAL, ResourceTraits>;
 
+// A function of a loaded module, by name; null when the module lacks it (a call that
+// newer Windows versions added).
+template <typename Fn>
+Fn Procedure(HMODULE module, const char* name) {
+    if (module == nullptr) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+// A function of kernel32, which every process has loaded.
+template <typename Fn>
+Fn KernelProcedure(const char* name) {
+    return Procedure<Fn>(::GetModuleHandleA("kernel32.dll"), name);
+}
+
 // Runs a callable at scope end unless released: commit-or-rollback made visible.
 template <typename F>
 class ScopeExit {

@@ -1,6 +1,6 @@
 # add_setup_variant(TARGET BASE_NAME KIND VERSION TITLE PAYLOAD MAIN_SOURCE [LIBS...])
 # One setup program: its package constants, its payload resources with their
-# checksum table, the icon and the manifest, linked with the shared core.
+# checksum table, the icon and the manifest, linked with the program's libraries.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # The linker's default script with the one-page sections folded into .data.
@@ -35,7 +35,7 @@ function(add_setup_variant target base kind version title payload main)
 
     add_executable(${target} WIN32 ${main} ${CMAKE_SOURCE_DIR}/setup/runtime.cpp ${dir}/package_constants.cpp
                                    ${dir}/setup.rc)
-    target_link_libraries(${target} PRIVATE core ${ARGN})
+    target_link_libraries(${target} PRIVATE tw_setup ${ARGN})
     set_target_properties(${target} PROPERTIES SETUP_DELAY_LOAD ON)
     add_dependencies(${target} delayload_libs setup_linker_script)
     if(TARGET setup_payload)

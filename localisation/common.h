@@ -3,27 +3,22 @@
 // belongs to the main thread.
 #pragma once
 
-#include <string>
-
-#include "localisation/registry.h"
+#include "base/registry.h"
+#include "base/text.h"
 
 namespace common {
 
-extern bool russianUi;              // the user's default locale is one of the Cyrillic set
-extern std::string firstParameter;  // command-line parameter 1, A..Z lower-cased
-// Captions of the error box, set when the setup sequence starts.
-extern std::string russianDisplayName;
-extern std::string englishDisplayName;
+extern bool russianUi;  // the user's default locale is one of the Cyrillic set
+
+// The language of the error box and the install question, by the Russian-UI flag.
+inline Language UiLanguage() { return russianUi ? Language::Russian : Language::English; }
 
 // The one registry accessor of the run; valid between StartUp and ShutDown.
 TRegistry& Registry();
 
 // Seeds the random generator, sets the Russian-UI flag, identifies Windows (which
-// decides the registry view), creates the registry accessor and keeps parameter 1.
-void StartUp(const std::string& commandLine);
+// decides the registry view) and creates the registry accessor.
+void StartUp();
 void ShutDown();
-
-// Uniform in [0, range): the generator seeded at start-up.
-unsigned Random(unsigned range);
 
 }  // namespace common

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "localisation/common.h"
+#include "localisation/messages.h"
 
 namespace {
 
@@ -32,20 +33,21 @@ std::vector<wchar_t> Widen(const Text& text) {
     return out;
 }
 
-void ShowError(const Text& english, const Text& russian) {
-    if (common::russianUi)
-        ::MessageBoxExW(nullptr, Widen(russian).data(), Widen(Text::Fixed(common::russianDisplayName)).data(),
-                        kErrorStyle, kRussianLanguage);
-    else
-        ::MessageBoxW(nullptr, Widen(english).data(), Widen(Text::Fixed(common::englishDisplayName)).data(),
-                      kErrorStyle);
+namespace {
+
+int Show(const Text& text, const Text& caption, UINT style, Language language) {
+    if (language == Language::Russian)
+        return ::MessageBoxExW(nullptr, Widen(text).data(), Widen(caption).data(), style, kRussianLanguage);
+    return ::MessageBoxW(nullptr, Widen(text).data(), Widen(caption).data(), style);
 }
 
-bool AskYesNo(const Text& text, const Text& caption, Language language) {
-    int answer;
-    if (language == Language::Russian)
-        answer = ::MessageBoxExW(nullptr, Widen(text).data(), Widen(caption).data(), kQuestionStyle, kRussianLanguage);
-    else
-        answer = ::MessageBoxW(nullptr, Widen(text).data(), Widen(caption).data(), kQuestionStyle);
-    return answer == IDYES;
+}  // namespace
+
+void ShowError(const MessagePair& message) {
+    const Language language = common::UiLanguage();
+    Show(message.In(language), messages::DisplayName().In(language), kErrorStyle, language);
+}
+
+bool Ask(const QuestionPair& question, Language language) {
+    return Show(question.text.In(language), question.caption.In(language), kQuestionStyle, language) == IDYES;
 }

@@ -4,17 +4,16 @@
 
 #include <vector>
 
-#include "localisation/text.h"
+#include "base/text.h"
 
 // The single-byte texts converted to UTF-16, piece by piece, NUL-terminated.
 std::vector<wchar_t> Widen(const Text& text);
 
 // Shows the English or the Russian text by the Russian-UI flag, with that language's
 // display name as the caption; the box's own result is ignored.
-void ShowError(const Text& english, const Text& russian);
-inline void ShowError(const MessagePair& message) { ShowError(message.english, message.russian); }
+void ShowError(const MessagePair& message);
 
-enum class Language { English, Russian };
-// A task-modal, topmost yes/no question with no owner; only IDYES counts as yes.
-// Russian questions carry the Russian language id.
-bool AskYesNo(const Text& text, const Text& caption, Language language);
+// A task-modal, topmost yes/no question with no owner, in the given language, under
+// that language's caption; only IDYES counts as yes. Russian questions carry the
+// Russian language id.
+bool Ask(const QuestionPair& question, Language language);

@@ -4,9 +4,17 @@
 
 #include <string>
 
-#include "localisation/text.h"
+#include "base/text.h"
 
 namespace messages {
+
+// The setup's name in each language: the caption of every error box.
+inline constexpr const char kEnglishDisplayName[] = "Tarnwick update";
+inline constexpr const char kRussianDisplayName[] = "Обновление Tarnwick";
+inline MessagePair DisplayName() { return {Text::Fixed(kEnglishDisplayName), Text::Fixed(kRussianDisplayName)}; }
+
+// The caption of the install and the older-version questions.
+inline MessagePair QuestionCaption() { return {Text::Fixed("Sound question"), Text::Fixed("Резонный вопрос")}; }
 
 inline MessagePair NotAdministrator() {
     return {Text::Fixed("You have no right to install applications!"),

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <new>
+
+#include "base/errors.h"
+#include "base/system.h"
 #include "localisation/common.h"
-#include "localisation/errors.h"
 #include "localisation/message_box.h"
 #include "localisation/messages.h"
 #include "payload/extract_rules.h"
@@ -18,7 +21,13 @@ int32_t ProbeVersion(VersionedKind kind, const std::string& path) {
     switch (kind) {
     case VersionedKind::Pak: return PakVersion(path);
     case VersionedKind::ThreeBs: return ThreeBsVersion(path);
-    case VersionedKind::Language: return LanguageFileVersion(path);
+    case VersionedKind::Language: {
+        // An unreadable language file is no failure of the step: it counts as version 0,
+        // after the user has been told.
+        const LanguageVersion reading = LanguageFileVersion(path);
+        if (reading.problem) ShowError(*reading.problem);
+        return reading.version;
+    }
     case VersionedKind::Cok: return CokVersion(path);
     case VersionedKind::None: break;
     }
@@ -26,13 +35,8 @@ int32_t ProbeVersion(VersionedKind kind, const std::string& path) {
 }
 
 bool AskReplaceWithOlder(const std::string& target, int32_t installedVersion, int32_t newVersion) {
-    const std::string installed = std::to_string(installedVersion);
-    const std::string offered = std::to_string(newVersion);
-    if (common::russianUi)
-        return AskYesNo(OlderVersionQuestionRussian(target, installed, offered), Text::Fixed("Резонный вопрос"),
-                        Language::Russian);
-    return AskYesNo(OlderVersionQuestionEnglish(target, installed, offered), Text::Fixed("Sound question"),
-                    Language::English);
+    return Ask(OlderVersionQuestion(target, std::to_string(installedVersion), std::to_string(newVersion)),
+               common::UiLanguage());
 }
 
 // Writes the pieces to target: straight when no file is there, otherwise through a
@@ -64,30 +68,35 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
     if (older) ShowProgress("", "");
 }
 
-}  // namespace
-
-bool InstallResourceFile(const std::string& name, const std::string& kind, const std::string& target,
-                         bool checkSwitch) {
+// Every failure of writing the target, a missing resource and a lack of memory
+// included, ends in the one installing-file report.
+template <typename Write>
+void ReportFailureOf(const std::string& target, Write write) {
     try {
-        const OwnResource resource(name, kind);
-        if (!resource.Found()) throw SilentAbort{};
-        WritePackage(target, {resource.View()}, checkSwitch ? VersionedKindOf(kind, target) : VersionedKind::None);
-        return true;
-    } catch (...) {
-        ShowError(messages::CannotInstallFile(target));
-        return false;
+        write();
+    } catch (const SilentAbort&) {
+        throw SetupError(messages::CannotInstallFile(target), ExitCode::InstallFailed);
+    } catch (const std::bad_alloc&) {
+        throw SetupError(messages::CannotInstallFile(target), ExitCode::InstallFailed);
     }
 }
 
-bool InstallTwoPartResourceFile(const std::string& name, const std::string& kind, const std::string& target) {
-    try {
+}  // namespace
+
+void InstallResourceFile(const std::string& name, const std::string& kind, const std::string& target,
+                         bool checkSwitch) {
+    ReportFailureOf(target, [&] {
+        const OwnResource resource(name, kind);
+        if (!resource.Found()) throw SilentAbort{};
+        WritePackage(target, {resource.View()}, checkSwitch ? VersionedKindOf(kind, target) : VersionedKind::None);
+    });
+}
+
+void InstallTwoPartResourceFile(const std::string& name, const std::string& kind, const std::string& target) {
+    ReportFailureOf(target, [&] {
         const OwnResource first(name + "1", kind);
         const OwnResource second(name + "2", kind);
         if (!first.Found() || !second.Found()) throw SilentAbort{};
         WritePackage(target, {first.View(), second.View()}, VersionedKind::None);
-        return true;
-    } catch (...) {
-        ShowError(messages::CannotInstallFile(target));
-        return false;
-    }
+    });
 }

@@ -1,5 +1,7 @@
 #include "payload/extract_rules.h"
 
+#include "localisation/messages.h"
+
 std::string TemporaryName(const std::string& path) {
     std::string result = path;
     // Backwards from the second-to-last character: a final backslash is not the separator.
@@ -17,21 +19,18 @@ VersionedKind VersionedKindOf(const std::string& kind, const std::string& target
     return VersionedKind::None;
 }
 
-Text OlderVersionQuestionRussian(const std::string& target, const std::string& installedVersion,
-                                 const std::string& newVersion) {
-    return Text::Fixed("Устанавливаемый файл ") + Text::FromSystem(target) +
+QuestionPair OlderVersionQuestion(const std::string& target, const std::string& installedVersion,
+                                  const std::string& newVersion) {
+    const Text russian = Text::Fixed("Устанавливаемый файл ") + Text::FromSystem(target) +
            "\r\nболее старой версии, чем уже установленный.\r\n\r\n"
            "Действительно ли Вы хотите заменить уже имеющийся\r\n"
            "файл версии " +
            installedVersion + " на более старый версии " + newVersion + "?";
-}
-
-Text OlderVersionQuestionEnglish(const std::string& target, const std::string& installedVersion,
-                                 const std::string& newVersion) {
-    return Text::FromSystem(target) +
+    const Text english = Text::FromSystem(target) +
            " file installing is of older version\r\n"
            "than the same already installed.\r\n\r\n"
            "Do you really want to replace existing\r\n"
            "new file version " +
            installedVersion + " with an older file version " + newVersion + "?";
+    return {{english, russian}, messages::QuestionCaption()};
 }

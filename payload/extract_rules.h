@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "localisation/text.h"
+#include "base/text.h"
 
 // The path with "~" inserted behind its last backslash before the final character,
 // or in front when there is none.
@@ -18,7 +18,5 @@ enum class VersionedKind { None, Pak, ThreeBs, Language, Cok };
 VersionedKind VersionedKindOf(const std::string& kind, const std::string& target);
 
 // The question asked before an older file replaces a newer one.
-Text OlderVersionQuestionRussian(const std::string& target, const std::string& installedVersion,
-                                 const std::string& newVersion);
-Text OlderVersionQuestionEnglish(const std::string& target, const std::string& installedVersion,
-                                 const std::string& newVersion);
+QuestionPair OlderVersionQuestion(const std::string& target, const std::string& installedVersion,
+                                  const std::string& newVersion);

@@ -19,11 +19,6 @@ bool WriteAll(HANDLE file, std::initializer_list<Bytes> pieces) {
 
 }  // namespace
 
-bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 bool WriteNewFile(const std::string& path, std::initializer_list<Bytes> pieces) {
     win::UniqueFile file(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));

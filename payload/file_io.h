@@ -8,14 +8,12 @@
 #include <initializer_list>
 #include <string>
 
-#include "localisation/win32.h"
+#include "base/win32.h"
 
 struct Bytes {
     const char* data;
     size_t size;
 };
-
-bool IsExistingFile(const std::string& path);
 
 // Creates path, which must not exist, and writes the pieces into it. On failure the
 // partial file is removed.

@@ -4,9 +4,10 @@
 
 #include <vector>
 
-#include "localisation/win32.h"
+#include "base/path_text.h"
+#include "base/system.h"
+#include "base/win32.h"
 #include "payload/size_rules.h"
-#include "setup/paths.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ bool FirstVisit(FolderIdentities& listed, const std::string& folder) {
 }  // namespace
 
 int64_t FolderSizeInKilobytes(const std::string& path) {
-    if (path.empty()) return -1;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return -1;
+    if (path.empty() || !IsExistingFolder(path)) return -1;
 
     uint64_t bytes = 0;
     std::vector<std::string> queue;

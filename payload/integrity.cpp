@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "localisation/message_box.h"
+#include "base/errors.h"
 #include "localisation/messages.h"
 #include "payload/checksum.h"
 #include "payload/resources.h"
@@ -34,8 +34,6 @@ bool PayloadIntact() {
 
 }  // namespace
 
-bool CheckSetupIntegrity() {
-    if (PayloadIntact()) return true;
-    ShowError(messages::SetupFileDamaged(OwnPath()));
-    return false;
+void CheckSetupIntegrity() {
+    if (!PayloadIntact()) throw SetupError(messages::SetupFileDamaged(OwnPath()), ExitCode::IntegrityFailed);
 }

@@ -2,5 +2,6 @@
 // checksum the build stored beside it.
 #pragma once
 
-// Gives false after it has shown why the setup file cannot be used.
-bool CheckSetupIntegrity();
+// Raises SetupError with the damaged-file pair and ExitCode::IntegrityFailed when the
+// setup file cannot be used.
+void CheckSetupIntegrity();

@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "localisation/win32.h"
+#include "base/win32.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "localisation/win32.h"
+#include "base/win32.h"
 #include "payload/file_io.h"
 
 class OwnResource {

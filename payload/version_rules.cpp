@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/ascii.h"
+
 namespace {
 
 int DigitValue(char c, bool hex) {
@@ -11,8 +13,6 @@ int DigitValue(char c, bool hex) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The four places of a dotted text; a text with fewer places leaves the rest empty.
 std::array<std::optional<std::string>, 4> VersionPlaces(const std::string& text) {

@@ -7,11 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "localisation/message_box.h"
+#include "base/number_text.h"
+#include "base/system.h"
+#include "base/win32.h"
 #include "localisation/messages.h"
-#include "localisation/number_text.h"
-#include "localisation/win32.h"
-#include "payload/file_io.h"
 
 namespace {
 
@@ -58,11 +57,6 @@ using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
 using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
 using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
-template <typename Fn>
-Fn Procedure(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 // version.dll is not a KnownDLL: found by the ordinary search, a copy planted beside
 // the setup in a download folder would run elevated. It is loaded by its full path in
 // System32: a bare name would also match a module of that name already loaded from
@@ -91,13 +85,16 @@ int32_t PakVersion(const std::string& path) { return ReadVersionField(path, kPak
 int32_t CokVersion(const std::string& path) { return ReadVersionField(path, kCokVersionField); }
 int32_t ThreeBsVersion(const std::string& path) { return ReadVersionField(path, kThreeBsVersionField); }
 
-int32_t LanguageFileVersion(const std::string& path) {
-    if (!IsExistingFile(path)) return 0;
-    // The file is closed before the box comes up: it waits for the user.
+LanguageVersion LanguageFileVersion(const std::string& path) {
+    LanguageVersion result;
+    if (!IsExistingFile(path)) return result;
+    // The file is closed before the caller shows the problem: the box waits for the user.
     const std::optional<int32_t> version = ReadLanguageFile(path);
-    if (version) return *version;
-    ShowError(messages::CannotReadLanguageFile(path));
-    return 0;
+    if (version)
+        result.version = *version;
+    else
+        result.problem = messages::CannotReadLanguageFile(path);
+    return result;
 }
 
 std::string ExecutableVersionText(const std::string& path) {
@@ -106,9 +103,9 @@ std::string ExecutableVersionText(const std::string& path) {
 
     const win::UniqueModule versionDll = LoadSystemVersionDll();
     if (!versionDll) return std::string();
-    const auto getSize = Procedure<GetFileVersionInfoSizeAFn>(versionDll.Get(), "GetFileVersionInfoSizeA");
-    const auto getInfo = Procedure<GetFileVersionInfoAFn>(versionDll.Get(), "GetFileVersionInfoA");
-    const auto queryValue = Procedure<VerQueryValueAFn>(versionDll.Get(), "VerQueryValueA");
+    const auto getSize = win::Procedure<GetFileVersionInfoSizeAFn>(versionDll.Get(), "GetFileVersionInfoSizeA");
+    const auto getInfo = win::Procedure<GetFileVersionInfoAFn>(versionDll.Get(), "GetFileVersionInfoA");
+    const auto queryValue = win::Procedure<VerQueryValueAFn>(versionDll.Get(), "VerQueryValueA");
     if (!getSize || !getInfo || !queryValue) return std::string();
 
     DWORD ignored = 0;

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "base/text.h"
 #include "payload/version_rules.h"  // ParseIntegerText, IsOlderVersion
 
 // Version probes of the data kinds; 0 when the field cannot be read. The file is
@@ -12,9 +14,14 @@
 int32_t PakVersion(const std::string& path);
 int32_t CokVersion(const std::string& path);
 int32_t ThreeBsVersion(const std::string& path);
-// 0 for a missing file and for one without a [langver] line; shows the language-file
-// error pair when the file cannot be opened or read or its value is not a number.
-int32_t LanguageFileVersion(const std::string& path);
+// The language file's version, and the pair the user is to be shown when the file
+// cannot be opened or read or its value is not a number (the version is then 0). A
+// missing file and one without a [langver] line give 0 and no pair.
+struct LanguageVersion {
+    int32_t version = 0;
+    std::optional<MessagePair> problem;
+};
+LanguageVersion LanguageFileVersion(const std::string& path);
 
 // "FileVersion" of an executable's version resource, from the string table that the
 // first translation entry names; empty when there is none.

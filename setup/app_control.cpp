@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "localisation/win32.h"
+#include "base/win32.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "base/command_line.h"
+#include "base/win32.h"
 #include "localisation/common.h"
 #include "setup/sequence.h"
 
@@ -11,10 +13,7 @@ void HardenDllLoading() {
     // Setup programs run elevated from download folders, where a planted DLL waits to
     // be loaded: search System32 only. Windows 7 without KB2533623 lacks the call.
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
-                                   reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
-                             : nullptr;
+    const auto setDefault = win::KernelProcedure<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryA("");
 }
@@ -22,9 +21,11 @@ void HardenDllLoading() {
 ExitCode RunProgram() {
     ExitCode code = ExitCode::Environment;
     try {
-        common::StartUp(::GetCommandLineA());
+        // The command line is read here once; every step gets what it needs of it.
+        const RunOptions options = ParseRunOptions(::GetCommandLineA());
+        common::StartUp();
         packageInfo = BuildPackageInfo();
-        code = RunSetupSequence();
+        code = RunSetupSequence(options);
     } catch (const std::bad_alloc&) {
         // Out of memory before any step could report: nothing was written.
         code = ExitCode::Environment;

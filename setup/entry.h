@@ -1,7 +1,7 @@
 // The program's run from start-up to shut-down, shared by setup.exe and its test builds.
 #pragma once
 
-#include "localisation/errors.h"
+#include "base/errors.h"
 
 // Makes DLL loading safe; the first thing the process does.
 void HardenDllLoading();

@@ -3,14 +3,14 @@
 #include <windows.h>
 
 #include <optional>
-#include <vector>
 
+#include "base/errors.h"
+#include "base/path_text.h"
+#include "base/system.h"
 #include "localisation/common.h"
-#include "localisation/errors.h"
-#include "localisation/message_box.h"
+#include "localisation/messages.h"
 #include "localisation/seams.h"
 #include "setup/paths.h"
-#include "localisation/messages.h"
 
 InstallContext installContext;
 
@@ -22,16 +22,6 @@ std::string SystemFolderText(UINT(WINAPI* query)(LPSTR, UINT)) {
     // A longer path than the buffer holds reports its needed size; it is not kept.
     if (length == 0 || length > 255) return std::string();
     return WithTrailingBackslash(std::string(buffer, length));
-}
-
-std::string EnvironmentVariable(const char* name) {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::string();
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(length + 1);
-    }
 }
 
 bool IsWindowsNt() { return (::GetVersion() & 0x80000000u) == 0; }
@@ -100,14 +90,12 @@ void Discover(TRegistry& reg, const std::string& shortName) {
 
 }  // namespace
 
-bool DiscoverEnvironment(const std::string& applicationShortName) {
+void DiscoverEnvironment(const std::string& applicationShortName) {
     TRegistry& reg = common::Registry();
     try {
         Discover(reg, applicationShortName);
-        return true;
     } catch (const RegistryError&) {
         reg.CloseKey();
-        ShowError(messages::NoRegistryAccess());
-        return false;
+        throw SetupError(messages::NoRegistryAccess(), ExitCode::Environment);
     }
 }

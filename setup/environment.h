@@ -23,5 +23,6 @@ extern InstallContext installContext;
 
 inline constexpr const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\";
 
-// Fills installContext. Gives false after it has shown why the setup must stop.
-bool DiscoverEnvironment(const std::string& applicationShortName);
+// Fills installContext. Raises SetupError (the registry pair, ExitCode::Environment)
+// when the registry cannot be read.
+void DiscoverEnvironment(const std::string& applicationShortName);

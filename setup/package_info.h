@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
+
 struct PackageInfo {
     std::string title;     // Windows-1251
     std::string baseName;  // resource name and base of the installed file name
@@ -24,7 +26,7 @@ struct PackageInfo {
 PackageInfo BuildPackageInfo();
 void DeriveValues(PackageInfo& info);
 
-// The two questions of the sequence, built from the package's values.
-std::string InstallQuestionRussian(const PackageInfo& info);
-std::string InstallQuestionEnglish(const PackageInfo& info);
-std::string StartQuestion(const PackageInfo& info);
+// The two questions of the sequence, built from the package's values. The start
+// question is Russian in both languages.
+QuestionPair InstallQuestion(const PackageInfo& info);
+QuestionPair StartQuestion(const PackageInfo& info);

@@ -1,14 +1,5 @@
 #include "setup/paths.h"
 
-void AddTrailingBackslash(std::string& folder) {
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-}
-
-std::string WithTrailingBackslash(std::string folder) {
-    AddTrailingBackslash(folder);
-    return folder;
-}
-
 std::optional<std::string> FolderFromUninstallString(const std::string& value) {
     std::string path = value;
     if (!path.empty() && path[0] == '"') {

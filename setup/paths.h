@@ -4,10 +4,6 @@
 #include <optional>
 #include <string>
 
-// Appends "\" to a text that is not empty and does not end with one.
-void AddTrailingBackslash(std::string& folder);
-std::string WithTrailingBackslash(std::string folder);
-
 // The install folder named by an uninstall entry's "UninstallString": the text up to
 // and including the last backslash before its final character. A quoted value gives
 // the folder of the quoted path (arguments after the closing quote are ignored). A

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "localisation/errors.h"
+#include "base/errors.h"
 
 // The default terminate handler prints the demangled type of an escaped exception and
 // brings the whole demangler (about 76 KiB) along. Nothing escapes here, and a setup

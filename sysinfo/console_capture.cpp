@@ -4,9 +4,10 @@
 
 #include <vector>
 
-#include "localisation/common.h"
-#include "localisation/win32.h"
-#include "setup/paths.h"
+#include "base/path_text.h"
+#include "base/random.h"
+#include "base/system.h"
+#include "base/win32.h"
 #include "sysinfo/console_text.h"
 
 namespace sysinfo {
@@ -17,15 +18,6 @@ constexpr int kNameLetters = 8;
 constexpr int kNameAttempts = 16;
 // "ver" prints one line; a runaway command must not fill the memory of the setup.
 constexpr DWORD kMaxOutputBytes = 1 << 20;
-
-std::string EnvironmentValue(const char* name) {
-    const DWORD size = ::GetEnvironmentVariableA(name, nullptr, 0);
-    if (size == 0) return std::string();
-    std::vector<char> value(size);
-    const DWORD length = ::GetEnvironmentVariableA(name, value.data(), size);
-    if (length == 0 || length >= size) return std::string();
-    return std::string(value.data(), length);
-}
 
 // Creating the file exclusively reserves the name: an existing file of the same name is
 // never overwritten by the redirection, a new name is drawn instead.
@@ -83,7 +75,7 @@ std::string CaptureConsoleOutput(const std::string& command, const CaptureSettin
     if (length == 0 || length >= MAX_PATH) return std::string();
 
     const std::string outputFile =
-        ReserveOutputFile(WithTrailingBackslash(EnvironmentValue("Temp")), settings.random ? settings.random : common::Random);
+        ReserveOutputFile(WithTrailingBackslash(EnvironmentVariable("Temp")), settings.random ? settings.random : Random);
     if (outputFile.empty()) return JoinTextLines(std::string());
     win::ScopeExit removeFile([&] { ::DeleteFileA(outputFile.c_str()); });
 

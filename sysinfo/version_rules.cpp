@@ -1,6 +1,7 @@
 #include "sysinfo/version_rules.h"
 
-#include "localisation/number_text.h"
+#include "base/ascii.h"
+#include "base/number_text.h"
 
 namespace sysinfo {
 namespace {
@@ -184,13 +185,12 @@ std::string ServerEdition(const VersionRecord& v, uint16_t architecture) {
 
 // NT 4 before SP6 has no OSVERSIONINFOEX; its product type is kept in the registry.
 const char* ProductOptionsEdition(WindowsFacts& facts) {
-    std::optional<std::string> type = facts.ProductOptions();
-    if (!type) return "";
-    for (char& c : *type)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (*type == "WINNT") return "Workstation";
-    if (*type == "LANMANNT") return "Server";
-    if (*type == "SERVERNT") return "Advanced Server";
+    const std::optional<std::string> stored = facts.ProductOptions();
+    if (!stored) return "";
+    const std::string type = UpperAscii(*stored);
+    if (type == "WINNT") return "Workstation";
+    if (type == "LANMANNT") return "Server";
+    if (type == "SERVERNT") return "Advanced Server";
     return "Unknown";
 }
 

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "localisation/errors.h"
-#include "localisation/registry.h"
-#include "localisation/win32.h"
+#include "base/errors.h"
+#include "base/registry.h"
+#include "base/win32.h"
 #include "sysinfo/console_capture.h"
 
 namespace sysinfo {
@@ -51,8 +51,7 @@ uint16_t Win32WindowsFacts::Architecture() {
     // GetSystemInfo gives a 32-bit program under WOW64 the x86 of its own view; only
     // GetNativeSystemInfo (XP and later) tells the real processor.
     using NativeSystemInfo = void(WINAPI*)(LPSYSTEM_INFO);
-    const auto native = reinterpret_cast<NativeSystemInfo>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo")));
+    const auto native = win::KernelProcedure<NativeSystemInfo>("GetNativeSystemInfo");
     if (native)
         native(&info);
     else

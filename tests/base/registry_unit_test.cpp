@@ -2,8 +2,8 @@
 // prefix.
 #include <gtest/gtest.h>
 
-#include "localisation/errors.h"
-#include "localisation/registry.h"
+#include "base/errors.h"
+#include "base/registry.h"
 #include "tests/harness/harness.h"
 
 namespace {

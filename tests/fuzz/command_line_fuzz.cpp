@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "localisation/locale_rules.h"
+#include "base/ascii.h"
+#include "base/command_line.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/path_text.h"
 #include "setup/paths.h"
 #include "tests/fuzz/fuzz_check.h"
 

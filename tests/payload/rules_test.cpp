@@ -27,19 +27,22 @@ TEST(VersionedKind, KindsAreComparedExactlyAndLanguageFilesWithBangAreNot) {
 }
 
 TEST(OlderVersionQuestion, InstalledVersionFirstThenTheOlderNewOne) {
-    EXPECT_EQ(OlderVersionQuestionEnglish("C:\\A\\tws.pak", "409", "408").Bytes(),
+    const QuestionPair question = OlderVersionQuestion("C:\\A\\tws.pak", "409", "408");
+    EXPECT_EQ(question.text.english.Bytes(),
               "C:\\A\\tws.pak file installing is of older version\r\n"
               "than the same already installed.\r\n"
               "\r\n"
               "Do you really want to replace existing\r\n"
               "new file version 409 with an older file version 408?");
-    const Text russian = OlderVersionQuestionRussian("C:\\A\\tws.pak", "409", "408");
+    const Text& russian = question.text.russian;
     EXPECT_EQ(russian.Bytes(),
               "Устанавливаемый файл C:\\A\\tws.pak\r\nболее старой версии, чем уже установленный.\r\n\r\n"
               "Действительно ли Вы хотите заменить уже имеющийся\r\nфайл версии 409 на более старый версии 408?");
     // The path is the machine's text; everything else is the program's.
     ASSERT_EQ(russian.Pieces().size(), 3u);
     EXPECT_EQ(russian.Pieces()[1], (TextPiece{Charset::Ansi, "C:\\A\\tws.pak"}));
+    EXPECT_EQ(question.caption.english.Bytes(), "Sound question");
+    EXPECT_EQ(question.caption.russian.Bytes(), "Резонный вопрос");
 }
 
 TEST(Checksum, Crc32MatchesTheZipCheckValueAndEveryByteCounts) {

@@ -3,12 +3,6 @@
 #include "setup/package_info.h"
 #include "setup/paths.h"
 
-TEST(TrailingBackslash, AddedOnlyToANonEmptyTextWithoutOne) {
-    EXPECT_EQ(WithTrailingBackslash("C:\\X"), "C:\\X\\");
-    EXPECT_EQ(WithTrailingBackslash("C:\\X\\"), "C:\\X\\");
-    EXPECT_EQ(WithTrailingBackslash(""), "");
-}
-
 TEST(UninstallString, FolderOfThePlainOrQuotedUninstaller) {
     struct Case {
         const char* value;
@@ -58,12 +52,19 @@ TEST(PackageInfo, DerivedValuesAndQuestions) {
     DeriveValues(info);
     EXPECT_EQ(info.fileName, "tws.pak");
     EXPECT_EQ(info.description, "\"Звуки начала экзамена\" версии 408");
-    EXPECT_EQ(InstallQuestionEnglish(info),
+    const QuestionPair install = InstallQuestion(info);
+    EXPECT_EQ(install.text.english.Bytes(),
               "Would you like to setup\r\nTarnwick update -\r\n\"Звуки начала экзамена\" версии 408?");
-    EXPECT_EQ(InstallQuestionRussian(info),
+    EXPECT_EQ(install.text.russian.Bytes(),
               "Вы действительно хотите установить\r\nОбновление Tarnwick -\r\n\"Звуки начала экзамена\" версии 408?");
-    EXPECT_EQ(StartQuestion(info), "На Ваш компьютер установлено\r\nОбновление Tarnwick -\r\n"
-                                   "\"Звуки начала экзамена\" версии 408\r\n\r\nЗапустить программу?");
+    EXPECT_EQ(install.caption.english.Bytes(), "Sound question");
+    EXPECT_EQ(install.caption.russian.Bytes(), "Резонный вопрос");
+    const QuestionPair start = StartQuestion(info);
+    for (Language language : {Language::English, Language::Russian}) {
+        EXPECT_EQ(start.text.In(language).Bytes(), "На Ваш компьютер установлено\r\nОбновление Tarnwick -\r\n"
+                                                   "\"Звуки начала экзамена\" версии 408\r\n\r\nЗапустить программу?");
+        EXPECT_EQ(start.caption.In(language).Bytes(), "Tarnwick update");
+    }
     info.version = -5;
     DeriveValues(info);
     EXPECT_EQ(info.description, "\"Звуки начала экзамена\" версии -5");

@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     LARGE_INTEGER frequency, started, ended;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&started);
-    common::StartUp(::GetCommandLineA());
+    common::StartUp();
     ::QueryPerformanceCounter(&ended);
 
     TRegistry& registry = common::Registry();

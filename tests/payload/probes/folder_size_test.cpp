@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "localisation/win32.h"
+#include "base/win32.h"
 #include "payload/folder_size.h"
 #include "tests/harness/harness.h"
 

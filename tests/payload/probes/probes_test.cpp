@@ -8,7 +8,8 @@
 #include <string>
 
 #include "localisation/common.h"
-#include "localisation/win32.h"
+#include "localisation/message_box.h"
+#include "base/win32.h"
 #include "payload/versions.h"
 #include "tests/harness/harness.h"
 
@@ -91,7 +92,9 @@ struct LanguageFile {
 // Runs the language probe with a driver that answers any box, and gives what it saw.
 std::vector<SeenDialog> ProbeLanguageFile(const std::string& path, int32_t& version) {
     DialogDriver driver({IDOK}, ::GetCurrentProcessId());
-    version = LanguageFileVersion(path);
+    const LanguageVersion reading = LanguageFileVersion(path);
+    version = reading.version;
+    if (reading.problem) ShowError(*reading.problem);
     return driver.Seen();
 }
 

@@ -1,0 +1,31 @@
+#include "base/system.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+}  // namespace
+
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool IsExistingFolder(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string EnvironmentVariable(const char* name) {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        // Too small: the call gave the size it needs, NUL included. The variable may grow
+        // meanwhile, so ask again.
+        buffer.resize(length + 1);
+    }
+}

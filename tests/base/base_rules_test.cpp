@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "base/ascii.h"
+#include "base/command_line.h"
+#include "base/number_text.h"
+#include "base/path_text.h"
+#include "base/text.h"
+
+TEST(CommandLine, ParametersAreSplitAtBlanksAndQuotesGroupThem) {
+    const std::string line = "\"C:\\Program Files\\setup.exe\"  MODEST \"Run App\"\tx";
+    EXPECT_EQ(CommandLineParameter(line, 0), "C:\\Program Files\\setup.exe");
+    EXPECT_EQ(CommandLineParameter(line, 1), "MODEST");
+    EXPECT_EQ(CommandLineParameter(line, 2), "Run App");
+    EXPECT_EQ(CommandLineParameter(line, 3), "x");
+    EXPECT_EQ(CommandLineParameter(line, 4), "");
+    EXPECT_EQ(CommandLineParameter("setup.exe", 1), "");
+    EXPECT_EQ(CommandLineParameter("setup.exe mo\"de\"st", 1), "modest");
+    EXPECT_EQ(CommandLineParameter("setup.exe \"unclosed quote", 1), "unclosed quote");
+    EXPECT_EQ(CommandLineParameter("", 0), "");
+}
+
+TEST(CommandLine, LowerCasingTouchesOnlyAsciiCapitals) {
+    EXPECT_EQ(LowerAscii("MODEST"), "modest");
+    EXPECT_EQ(LowerAscii("RunApp"), "runapp");
+    // Windows-1251 capitals stay as they are, and so do their small letters.
+    EXPECT_EQ(LowerAscii("\xC0\xC1Z"), "\xC0\xC1z");
+    EXPECT_EQ(UpperAscii("winnt\xE0"), "WINNT\xE0");
+}
+
+TEST(RunOptions, QuietModeAndTheStartAfterInstall) {
+    struct Case {
+        const char* commandLine;
+        const char* firstParameter;
+        bool quiet;
+        bool startAfterInstall;
+    } cases[] = {
+        {"setup.exe", "", false, false},
+        {"\"C:\\Down loads\\setup.exe\"", "", false, false},
+        {"setup.exe modest", "modest", true, false},
+        {"setup.exe MODEST", "modest", true, false},
+        {"setup.exe MoDeSt RunApp", "modest", true, true},
+        {"setup.exe modest runapp extra", "modest", true, true},
+        {"setup.exe \"modest\" \"RUNAPP\"", "modest", true, true},
+        {"setup.exe\tmodest\t runapp", "modest", true, true},
+        // "runapp" counts only after "modest", and only as parameter 2.
+        {"setup.exe runapp", "runapp", false, false},
+        {"setup.exe x modest", "x", false, false},
+        {"setup.exe runapp modest", "runapp", false, false},
+        {"setup.exe modest x runapp", "modest", true, false},
+        {"setup.exe modest runapps", "modest", true, false},
+        {"setup.exe modestly", "modestly", false, false},
+        {"setup.exe \"modest runapp\"", "modest runapp", false, false},
+        // Only A..Z are lower-cased: a Cyrillic capital keeps its case.
+        {"setup.exe \xCC" "ODEST", "\xCCodest", false, false},
+    };
+    for (const Case& c : cases) {
+        const RunOptions options = ParseRunOptions(c.commandLine);
+        EXPECT_EQ(options.firstParameter, c.firstParameter) << c.commandLine;
+        EXPECT_EQ(options.quiet, c.quiet) << c.commandLine;
+        EXPECT_EQ(options.startAfterInstall, c.startAfterInstall) << c.commandLine;
+    }
+}
+
+TEST(TrailingBackslash, AddedOnlyToANonEmptyTextWithoutOne) {
+    EXPECT_EQ(WithTrailingBackslash("C:\\X"), "C:\\X\\");
+    EXPECT_EQ(WithTrailingBackslash("C:\\X\\"), "C:\\X\\");
+    EXPECT_EQ(WithTrailingBackslash(""), "");
+}
+
+TEST(MessageText, PiecesKeepTheirCodePageAndJoinByteForByte) {
+    Text t = Text::Fixed("Не удается установить файл ") + Text::FromSystem("C:\\A\\tws.pak") + "!";
+    ASSERT_EQ(t.Pieces().size(), 3u);
+    EXPECT_EQ(t.Pieces()[0].charset, Charset::Cp1251);
+    EXPECT_EQ(t.Pieces()[1].charset, Charset::Ansi);
+    EXPECT_EQ(t.Bytes(), std::string("Не удается установить файл C:\\A\\tws.pak!"));
+    EXPECT_TRUE((Text::Fixed("") + Text::FromSystem("")).Empty());
+}
+
+TEST(MessageText, APairGivesTheTextOfEachLanguage) {
+    const MessagePair pair{Text::Fixed("No access"), Text::Fixed("Нет доступа")};
+    EXPECT_EQ(pair.In(Language::English).Bytes(), "No access");
+    EXPECT_EQ(pair.In(Language::Russian).Bytes(), "Нет доступа");
+}
+
+TEST(NumberText, DecimalAndHexadecimalDigits) {
+    EXPECT_EQ(DecimalText(0), "0");
+    EXPECT_EQ(DecimalText(408), "408");
+    EXPECT_EQ(DecimalText(4294967295u), "4294967295");
+    EXPECT_EQ(HexText(0, 1, true), "0");
+    EXPECT_EQ(HexText(0xC, 1, true), "C");
+    EXPECT_EQ(HexText(0x419, 4, false), "0419");
+    EXPECT_EQ(HexText(0x4E4, 4, false), "04e4");
+    EXPECT_EQ(HexText(0xFFFFFFFFu, 4, true), "FFFFFFFF");
+}

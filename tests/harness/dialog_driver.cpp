@@ -51,13 +51,11 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     file.bfOffBits = sizeof file + sizeof info.bmiHeader;
     file.bfSize = file.bfOffBits + imageSize;
     bool ok = false;
-    HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out != INVALID_HANDLE_VALUE) {
+    if (const win::UniqueFile out{::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)}) {
         DWORD written;
-        ok = ::WriteFile(out, &file, sizeof file, &written, nullptr) &&
-             ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-             ::WriteFile(out, bits, imageSize, &written, nullptr);
-        ::CloseHandle(out);
+        ok = ::WriteFile(out.Get(), &file, sizeof file, &written, nullptr) &&
+             ::WriteFile(out.Get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+             ::WriteFile(out.Get(), bits, imageSize, &written, nullptr);
     }
     ::SelectObject(memory, old);
     ::DeleteObject(bitmap);
@@ -80,15 +78,13 @@ DialogDriver::DialogDriver(std::vector<int> answers, DWORD processId, std::wstri
     : answers_(std::move(answers)), processId_(static_cast<LONG>(processId)),
       screenshotFolder_(std::move(screenshotFolder)), observer_(std::move(observer)) {
     ::InitializeCriticalSection(&lock_);
-    stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_.Reset(::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
 }
 
 DialogDriver::~DialogDriver() {
-    ::SetEvent(stop_);
-    ::WaitForSingleObject(thread_, INFINITE);
-    ::CloseHandle(thread_);
-    ::CloseHandle(stop_);
+    ::SetEvent(stop_.Get());
+    ::WaitForSingleObject(thread_.Get(), INFINITE);
     ::DeleteCriticalSection(&lock_);
 }
 
@@ -115,7 +111,7 @@ DWORD WINAPI DialogDriver::ThreadMain(void* self) {
 }
 
 void DialogDriver::Run() {
-    while (::WaitForSingleObject(stop_, 15) == WAIT_TIMEOUT) {
+    while (::WaitForSingleObject(stop_.Get(), 15) == WAIT_TIMEOUT) {
         std::vector<HWND> dialogs;
         ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
         // Forget boxes that are gone, so that a reused handle counts as a new box.

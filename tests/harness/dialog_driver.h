@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win32.h"
+
 struct SeenDialog {
     std::string caption;
     std::string text;
@@ -51,8 +53,8 @@ private:
     mutable CRITICAL_SECTION lock_;
     std::vector<SeenDialog> seen_;
     std::vector<HWND> handled_;
-    HANDLE stop_;
-    HANDLE thread_;
+    win::UniqueHandle stop_;
+    win::UniqueHandle thread_;  // after stop_, so that it is closed first
 };
 
 std::string ToUtf8(const std::wstring& text);

@@ -29,97 +29,98 @@ ProcessResult RunAndWait(const std::wstring& exe, const std::wstring& parameters
         result.exitCode = 0xFFFFFFFF;
         return result;
     }
+    // Declared in this order so that the thread's handle is closed first.
+    const win::UniqueHandle child(process.hProcess);
+    const win::UniqueHandle childThread(process.hThread);
     if (driver != nullptr) driver->SetProcessId(process.dwProcessId);
-    ::ResumeThread(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+    ::ResumeThread(childThread.Get());
+    if (::WaitForSingleObject(child.Get(), timeoutMs) == WAIT_TIMEOUT) {
         result.timedOut = true;
-        ::TerminateProcess(process.hProcess, 0xDEAD);
-        ::WaitForSingleObject(process.hProcess, 5000);
+        ::TerminateProcess(child.Get(), 0xDEAD);
+        ::WaitForSingleObject(child.Get(), 5000);
     }
     result.milliseconds = ::GetTickCount() - start;
-    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    ::GetExitCodeProcess(child.Get(), &result.exitCode);
     return result;
 }
 
 namespace {
-HKEY CreateKey(HKEY root, const std::string& path, REGSAM view) {
-    HKEY key = nullptr;
-    LSTATUS s = ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
+win::UniqueKey CreateKey(HKEY root, const std::string& path, REGSAM view) {
+    win::UniqueKey key;
+    LSTATUS s =
+        ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.Put(), nullptr);
+    // Given up before the expectation, which may throw: the out-parameter is undefined on failure.
+    if (s != ERROR_SUCCESS) key.Detach();
     EXPECT_EQ(s, ERROR_SUCCESS) << "cannot create " << path;
-    return s == ERROR_SUCCESS ? key : nullptr;
+    return key;
+}
+
+// Invalid when the key cannot be opened; a missing key is no failure here.
+win::UniqueKey OpenKey(HKEY root, const std::string& path, REGSAM access) {
+    win::UniqueKey key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, access, key.Put()) != ERROR_SUCCESS)
+        key.Detach();  // the out-parameter is undefined on failure
+    return key;
 }
 }  // namespace
 
 void SetRegString(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view) {
-    if (HKEY key = CreateKey(root, path, view)) {
-        ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    if (const win::UniqueKey key = CreateKey(root, path, view))
+        ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>(value.size() + 1));
-        ::RegCloseKey(key);
-    }
 }
 
 void SetRegDword(HKEY root, const std::string& path, const std::string& name, DWORD value, REGSAM view) {
-    if (HKEY key = CreateKey(root, path, view)) {
-        ::RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-        ::RegCloseKey(key);
-    }
+    if (const win::UniqueKey key = CreateKey(root, path, view))
+        ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 void SetRegBinary(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view) {
-    if (HKEY key = CreateKey(root, path, view)) {
-        ::RegSetValueExA(key, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data()),
+    if (const win::UniqueKey key = CreateKey(root, path, view))
+        ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data()),
                          static_cast<DWORD>(value.size()));
-        ::RegCloseKey(key);
-    }
 }
 
 std::optional<DWORD> ReadRegDword(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return std::nullopt;
+    const win::UniqueKey key = OpenKey(root, path, KEY_QUERY_VALUE | view);
+    if (!key.Valid()) return std::nullopt;
     DWORD type = 0, value = 0, size = sizeof value;
-    LSTATUS s = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    ::RegCloseKey(key);
+    LSTATUS s = ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (s != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
     return value;
 }
 
 void DeleteRegValue(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS) return;
-    ::RegDeleteValueA(key, name.c_str());
-    ::RegCloseKey(key);
+    const win::UniqueKey key = OpenKey(root, path, KEY_SET_VALUE | view);
+    if (!key.Valid()) return;
+    ::RegDeleteValueA(key.Get(), name.c_str());
 }
 
 void DeleteRegTree(HKEY root, const std::string& path, REGSAM view) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
-        ::RegDeleteTreeA(key, nullptr);
-        ::RegCloseKey(key);
-    }
+    // The key's own handle is closed before the key itself is deleted.
+    if (const win::UniqueKey key = OpenKey(root, path, KEY_ALL_ACCESS | view)) ::RegDeleteTreeA(key.Get(), nullptr);
     ::RegDeleteKeyExA(root, path.c_str(), view, 0);
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    const win::UniqueFile f(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.Valid()) return false;
     DWORD written = 0;
-    BOOL ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(f);
+    BOOL ok = ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return ok && written == bytes.size();
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    const win::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    if (!f.Valid()) return std::nullopt;
     LARGE_INTEGER size;
-    ::GetFileSizeEx(f, &size);
+    ::GetFileSizeEx(f.Get(), &size);
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    BOOL ok = bytes.empty() || ::ReadFile(f, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-    ::CloseHandle(f);
+    BOOL ok = bytes.empty() || ::ReadFile(f.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
     if (!ok || read != bytes.size()) return std::nullopt;
     return bytes;
 }
@@ -133,13 +134,12 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     WIN32_FIND_DATAA entry;
     std::string base = folder;
     if (!base.empty() && base.back() != '\\') base += '\\';
-    HANDLE search = ::FindFirstFileA((base + "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const win::UniqueFind search(::FindFirstFileA((base + "*").c_str(), &entry));
+    if (!search.Valid()) return names;
     do {
         std::string name = entry.cFileName;
         if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(search, &entry));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.Get(), &entry));
     return names;
 }
 
@@ -158,10 +158,8 @@ void RemoveTree(const std::string& path) {
 }
 
 bool ApplicationMemoryExists() {
-    HANDLE h = ::OpenFileMappingA(FILE_MAP_READ, FALSE, "tarnwick_memfile");
-    if (h == nullptr) return false;
-    ::CloseHandle(h);
-    return true;
+    const win::UniqueHandle mapping(::OpenFileMappingA(FILE_MAP_READ, FALSE, "tarnwick_memfile"));
+    return mapping.Valid();
 }
 
 void EndStandIns() {
@@ -178,8 +176,9 @@ SampleInstall::SampleInstall(const std::string& name, bool withEntry, bool withE
     folder_ = base + "\\" + name + "\\";
     RemoveTree(folder_.substr(0, folder_.size() - 1));
     ::CreateDirectoryA(folder_.c_str(), nullptr);
-    if (withExecutable)
+    if (withExecutable) {
         EXPECT_TRUE(::CopyFileA((BinFolderA() + "\\Tarnwick.exe").c_str(), Path("Tarnwick.exe").c_str(), FALSE));
+    }
     DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY);
     DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY);
     if (withEntry)
@@ -205,8 +204,11 @@ bool SampleInstall::StartStandIn(DWORD waitMs) {
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
                           &process))
         return false;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    {
+        // The stand-in is followed through its announcement, not through its process.
+        const win::UniqueHandle child(process.hProcess);
+        const win::UniqueHandle childThread(process.hThread);
+    }
     for (DWORD waited = 0; waited < waitMs; waited += 20) {
         if (ApplicationMemoryExists()) return true;
         ::Sleep(20);
@@ -218,55 +220,60 @@ std::string SamplePayloadPath() { return BinFolderA() + "\\..\\resources\\sample
 
 namespace {
 constexpr char kWatchMarker[] = "~folder-watcher.marker";
+
+// Created and, being delete-on-close, removed again as the handle goes: the folder
+// sees the name without the file staying behind.
+void TouchFile(const std::string& path) {
+    const win::UniqueFile marker(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
 }  // namespace
 
 // Blocking reads on a handle of its own: overlapped directory reads are not dependable
 // everywhere the tests run (under qemu's emulation of 32-bit Linux they break the
 // process's connection to the Wine server).
 FolderWatcher::FolderWatcher(const std::string& folder) : marker_(folder + kWatchMarker) {
-    folder_ = ::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    armed_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    EXPECT_NE(folder_, INVALID_HANDLE_VALUE) << "cannot watch " << folder;
-    if (folder_ == INVALID_HANDLE_VALUE) return;
-    thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-    EXPECT_TRUE(TouchMarkerUntil(armed_)) << "the watch on " << folder << " did not start";
+    folder_.Reset(::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    armed_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    EXPECT_NE(folder_.Get(), INVALID_HANDLE_VALUE) << "cannot watch " << folder;
+    if (!folder_.Valid()) return;
+    thread_.Reset(::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    EXPECT_TRUE(TouchMarkerUntil(armed_.Get())) << "the watch on " << folder << " did not start";
 }
 
 FolderWatcher::~FolderWatcher() { Stop(); }
 
 bool FolderWatcher::TouchMarkerUntil(HANDLE until) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const HANDLE marker = ::CreateFileA(marker_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (marker != INVALID_HANDLE_VALUE) ::CloseHandle(marker);
+        TouchFile(marker_);
         if (::WaitForSingleObject(until, 50) == WAIT_OBJECT_0) return true;
     }
     return false;
 }
 
 std::vector<std::string> FolderWatcher::Stop() {
-    if (thread_ != nullptr) {
-        ::SetEvent(stop_);
+    if (thread_.Valid()) {
+        ::SetEvent(stop_.Get());
         // The thread wakes at the next change in the folder.
-        EXPECT_TRUE(TouchMarkerUntil(thread_)) << "the watching thread did not end";
-        ::CloseHandle(thread_);
-        thread_ = nullptr;
+        EXPECT_TRUE(TouchMarkerUntil(thread_.Get())) << "the watching thread did not end";
+        thread_.Reset();
     }
-    for (HANDLE* handle : {&armed_, &stop_})
-        if (*handle != nullptr) ::CloseHandle(*handle), *handle = nullptr;
-    if (folder_ != INVALID_HANDLE_VALUE) ::CloseHandle(folder_);
-    folder_ = INVALID_HANDLE_VALUE;
+    // Released here rather than at destruction: Stop() may come well before the watcher goes.
+    armed_.Reset();
+    stop_.Reset();
+    folder_.Reset();
     return names_;
 }
 
 DWORD WINAPI FolderWatcher::ThreadMain(void* p) {
     auto* self = static_cast<FolderWatcher*>(p);
     alignas(DWORD) char buffer[16384];
-    while (::WaitForSingleObject(self->stop_, 0) != WAIT_OBJECT_0) {
+    while (::WaitForSingleObject(self->stop_.Get(), 0) != WAIT_OBJECT_0) {
         DWORD bytes = 0;
-        if (!::ReadDirectoryChangesW(self->folder_, buffer, sizeof buffer, FALSE,
+        if (!::ReadDirectoryChangesW(self->folder_.Get(), buffer, sizeof buffer, FALSE,
                                      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE,
                                      &bytes, nullptr, nullptr))
             break;
@@ -275,7 +282,7 @@ DWORD WINAPI FolderWatcher::ThreadMain(void* p) {
              info = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(reinterpret_cast<char*>(info) + info->NextEntryOffset)) {
             std::string name = ToUtf8(std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)));
             if (name == kWatchMarker)
-                ::SetEvent(self->armed_);
+                ::SetEvent(self->armed_.Get());
             else if (std::find(self->names_.begin(), self->names_.end(), name) == self->names_.end())
                 self->names_.push_back(name);
             if (info->NextEntryOffset == 0) break;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win32.h"
 #include "tests/harness/dialog_driver.h"
 
 // The folder of the running test program, where the build puts all its programs.
@@ -80,10 +81,10 @@ private:
     // Creates and removes the marker until `until` is set (or about 5 s have passed).
     bool TouchMarkerUntil(HANDLE until);
     std::string marker_;
-    HANDLE folder_;
-    HANDLE armed_;
-    HANDLE stop_;
-    HANDLE thread_ = nullptr;
+    win::UniqueFile folder_;
+    win::UniqueHandle armed_;
+    win::UniqueHandle stop_;
+    win::UniqueHandle thread_;
     std::vector<std::string> names_;
 };
 

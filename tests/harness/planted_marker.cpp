@@ -3,6 +3,8 @@
 // it stands in for, so that a program that does load it still starts.
 #include <windows.h>
 
+#include "base/win32.h"
+
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
@@ -11,8 +13,8 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
         const DWORD length = ::GetModuleFileNameA(self, path, MAX_PATH - 8);
         if (length > 0) {
             lstrcatA(path, ".loaded");
-            HANDLE mark = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (mark != INVALID_HANDLE_VALUE) ::CloseHandle(mark);
+            // Only the file's existence counts; it is closed again at once.
+            const win::UniqueFile mark(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         }
     }
     return TRUE;

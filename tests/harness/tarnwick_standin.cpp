@@ -9,23 +9,24 @@
 
 #include <string>
 
+#include "base/win32.h"
+
 namespace {
 
 std::string folder;
-HANDLE memory = nullptr;
-HANDLE held = INVALID_HANDLE_VALUE;
+win::UniqueHandle memory;
+win::UniqueFile held;
 HWND mainWindow = nullptr;
 bool logTicks = false;
 bool closing = false;  // WM_CLOSE ends the stand-in even when it ignores WM_QUIT
 
 void Log(const std::string& line) {
-    HANDLE f = ::CreateFileA((folder + "standin.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
+    const win::UniqueFile f(::CreateFileA((folder + "standin.log").c_str(), FILE_APPEND_DATA,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr));
+    if (!f.Valid()) return;
     std::string text = line + (logTicks ? " @" + std::to_string(::GetTickCount()) : std::string()) + "\r\n";
     DWORD written;
-    ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(f);
+    ::WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 int Setting(const char* key, int fallback) {
@@ -39,7 +40,7 @@ std::string SettingText(const char* key) {
 }
 
 void Announce() {
-    memory = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "tarnwick_memfile");
+    memory.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, "tarnwick_memfile"));
     Log(::GetLastError() == ERROR_ALREADY_EXISTS ? "announced (name was taken)" : "announced");
 }
 
@@ -76,8 +77,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     const std::string hold = SettingText("HoldFile");
     if (!hold.empty()) {
-        held = ::CreateFileA((folder + hold).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        Log(held != INVALID_HANDLE_VALUE ? "holding " + hold : "cannot hold " + hold);
+        held.Reset(::CreateFileA((folder + hold).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        Log(held.Valid() ? "holding " + hold : "cannot hold " + hold);
     }
 
     const DWORD start = ::GetTickCount();
@@ -122,8 +123,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             }
         }
     }
-    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
-    if (memory != nullptr) ::CloseHandle(memory);
+    // Let go before logging "ended", so that the log never shows an end while the file
+    // or the name is still held.
+    held.Reset();
+    memory.Reset();
     Log("ended");
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/log.h"
 
 TRegistry::TRegistry(REGSAM access) : access_(access) {}
 
@@ -29,6 +30,8 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
         status = ::RegOpenKeyExA(base, sub.c_str(), 0, access_, opened.Put());
     if (status != ERROR_SUCCESS) {
         opened.Detach();  // the out-parameter is undefined on failure
+        // A key that is only looked for may well be missing; one to be created is needed.
+        if (canCreate) runlog::SystemCallFailed("RegCreateKeyExA", static_cast<unsigned long>(status), Text::FromSystem(sub));
         return false;
     }
     key_ = std::move(opened);
@@ -46,7 +49,10 @@ std::string TRegistry::ReadString(const std::string& name) const {
     DWORD size = 0;
     LSTATUS status = ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size);
     if (status != ERROR_SUCCESS) return std::string();  // a missing value reads as empty
-    if (type != REG_SZ && type != REG_EXPAND_SZ) throw RegistryError{};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        runlog::Write(Text::Fixed("registry value \"") + Text::FromSystem(name) + "\" is not a text");
+        throw RegistryError{};
+    }
     // The value may change between the two queries; ask again while the buffer is short.
     std::vector<char> buffer;
     do {
@@ -64,7 +70,10 @@ std::string TRegistry::ReadString(const std::string& name) const {
 void TRegistry::WriteInteger(const std::string& name, uint32_t value) {
     if (!key_.Valid()) throw RegistryError{};
     DWORD data = value;
-    if (::RegSetValueExA(key_.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) !=
-        ERROR_SUCCESS)
+    const LSTATUS status =
+        ::RegSetValueExA(key_.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    if (status != ERROR_SUCCESS) {
+        runlog::SystemCallFailed("RegSetValueExA", static_cast<unsigned long>(status), Text::FromSystem(name));
         throw RegistryError{};
+    }
 }

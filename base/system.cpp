@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/wide_text.h"
+
 namespace {
 DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
 }  // namespace
@@ -28,4 +30,21 @@ std::string EnvironmentVariable(const char* name) {
         // meanwhile, so ask again.
         buffer.resize(length + 1);
     }
+}
+
+std::string OwnPathUtf8() {
+    // A path longer than the buffer is cut to its size; the buffer grows until it fits.
+    WideText path(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::string();
+        if (length < path.size()) return Utf8FromWide(path.data(), length);
+        if (path.size() >= 32768) return std::string();
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string CommandLineUtf8() {
+    const wchar_t* line = ::GetCommandLineW();
+    return Utf8FromWide(line, ::lstrlenW(line));
 }

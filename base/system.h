@@ -10,3 +10,8 @@ bool IsExistingFolder(const std::string& path);
 
 // The value of an environment variable of any length; empty when it is unset.
 std::string EnvironmentVariable(const char* name);
+
+// The program's own path and the command line it was started with, in UTF-8, whatever
+// the ANSI code page can hold.
+std::string OwnPathUtf8();
+std::string CommandLineUtf8();

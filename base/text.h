@@ -1,14 +1,15 @@
 // Message texts. Every text is single-byte; a message is built from pieces that are
-// either fixed texts of this program (Windows-1251, which holds ASCII unchanged) or
+// either fixed texts of this program (Windows-1251, which holds ASCII unchanged),
 // texts that came from the system (paths, registry values), which are in the ANSI
-// code page of the machine. Keeping the two apart lets a Russian message show
-// correctly on a system whose ANSI code page is not 1251.
+// code page of the machine, or texts read from the command line, kept as UTF-8.
+// Keeping them apart lets a Russian message show correctly on a system whose ANSI
+// code page is not 1251.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class Charset : unsigned char { Cp1251, Ansi };
+enum class Charset : unsigned char { Cp1251, Ansi, Utf8 };
 
 struct TextPiece {
     Charset charset;
@@ -23,6 +24,8 @@ public:
     static Text Fixed(std::string bytes) { return Text(Charset::Cp1251, std::move(bytes)); }
     // A text read from the system.
     static Text FromSystem(std::string bytes) { return Text(Charset::Ansi, std::move(bytes)); }
+    // A text of the command line.
+    static Text FromUtf8(std::string bytes) { return Text(Charset::Utf8, std::move(bytes)); }
 
     Text& operator+=(const Text& other) {
         for (const TextPiece& p : other.pieces_) Append(p.charset, p.bytes);

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "base/log.h"
+#include "base/number_text.h"
 #include "base/random.h"
 #include "base/win32.h"
 #include "localisation/locale_rules.h"
@@ -33,6 +35,7 @@ LCID(WINAPI* getUserDefaultLcid)() = ::GetUserDefaultLCID;
 namespace common {
 
 bool russianUi = false;
+bool boxesSuppressed = false;
 
 namespace {
 std::unique_ptr<TRegistry> registry;
@@ -43,13 +46,23 @@ constexpr REGSAM kAllAccess64 = KEY_ALL_ACCESS | KEY_WOW64_64KEY;  // 0xF013F
 
 TRegistry& Registry() { return *registry; }
 
-void StartUp() {
+Language UserLanguage() { return IsRussianUiLocale(seams::getUserDefaultLcid()) ? Language::Russian : Language::English; }
+
+void StartUp(const RunOptions& options) {
     LARGE_INTEGER counter;
     SeedRandom(::QueryPerformanceCounter(&counter) ? static_cast<uint32_t>(counter.LowPart) : ::GetTickCount());
 
-    russianUi = IsRussianUiLocale(seams::getUserDefaultLcid());
-    sysinfo::WindowsDescription(false);  // for its side effect: the 64-bit Windows flag
+    const LCID lcid = seams::getUserDefaultLcid();
+    russianUi = IsRussianUiLocale(lcid);
+    boxesSuppressed = options.BoxesSuppressed();
+    // Called for its side effect, the 64-bit Windows flag; the text goes to the log only.
+    const std::string description = sysinfo::WindowsDescription(false);
     registry = std::make_unique<TRegistry>(sysinfo::IsWindows64() ? kAllAccess64 : kAllAccess);
+
+    runlog::Write(Text::Fixed("Windows: ") + Text::FromSystem(description) + "; 64-bit Windows: " +
+                  (sysinfo::IsWindows64() ? "yes; registry view: 64-bit" : "no; registry view: the default"));
+    runlog::Write(Text::Fixed("user locale: ") + DecimalText(lcid) +
+                  (russianUi ? "; texts in Russian" : "; texts in English"));
 }
 
 void ShutDown() { registry.reset(); }

@@ -3,22 +3,28 @@
 // belongs to the main thread.
 #pragma once
 
+#include "base/command_line.h"
 #include "base/registry.h"
 #include "base/text.h"
 
 namespace common {
 
-extern bool russianUi;  // the user's default locale is one of the Cyrillic set
+extern bool russianUi;        // the user's default locale is one of the Cyrillic set
+extern bool boxesSuppressed;  // quiet, with "/suppressmsgboxes": no box is shown at all
 
 // The language of the error box and the install question, by the Russian-UI flag.
 inline Language UiLanguage() { return russianUi ? Language::Russian : Language::English; }
 
+// The language of the user's default locale, asked of the system (before start-up too).
+Language UserLanguage();
+
 // The one registry accessor of the run; valid between StartUp and ShutDown.
 TRegistry& Registry();
 
-// Seeds the random generator, sets the Russian-UI flag, identifies Windows (which
-// decides the registry view) and creates the registry accessor.
-void StartUp();
+// Seeds the random generator, sets the Russian-UI flag and the suppression of boxes,
+// identifies Windows (which decides the registry view) and creates the registry
+// accessor.
+void StartUp(const RunOptions& options);
 void ShutDown();
 
 }  // namespace common

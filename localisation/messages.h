@@ -48,4 +48,40 @@ inline MessagePair SetupFileDamaged(const std::string& setupPath) {
                 Text::Fixed("\r\nПожалуйста, загрузите его заново.")};
 }
 
+// How to call the setup, for "/?" and "/help".
+inline MessagePair Help() {
+    return {Text::Fixed("Installs the Tarnwick package into the installed application Tarnwick.\r\n\r\n"
+                        "setup.exe [modest [runapp]] [/log=FILE] [/suppressmsgboxes] [/? | /help]\r\n\r\n"
+                        "modest - install without questions\r\n"
+                        "runapp - after modest: start Tarnwick when the package is installed\r\n"
+                        "/log=FILE - append a log of the run to FILE (UTF-8)\r\n"
+                        "/suppressmsgboxes - with modest: show no message box; errors go to the log,\r\n"
+                        "    and a newer installed package is kept\r\n"
+                        "/? or /help - show this help\r\n\r\n"
+                        "Exit codes:\r\n"
+                        "0 - the run ended normally (installed, or the answer was no)\r\n"
+                        "1 - the environment could not be read\r\n"
+                        "2 - not an administrator\r\n"
+                        "3 - the setup file is damaged\r\n"
+                        "4 - Tarnwick is not installed\r\n"
+                        "5 - the package file could not be installed\r\n"
+                        "6 - the installed size could not be recorded"),
+            Text::Fixed("Устанавливает пакет Tarnwick в установленную программу Tarnwick.\r\n\r\n"
+                        "setup.exe [modest [runapp]] [/log=ФАЙЛ] [/suppressmsgboxes] [/? | /help]\r\n\r\n"
+                        "modest - установить без вопросов\r\n"
+                        "runapp - после modest: запустить Tarnwick, когда пакет установлен\r\n"
+                        "/log=ФАЙЛ - дописать журнал установки в ФАЙЛ (UTF-8)\r\n"
+                        "/suppressmsgboxes - вместе с modest: не показывать сообщений; ошибки\r\n"
+                        "    пишутся в журнал, более новый установленный пакет сохраняется\r\n"
+                        "/? или /help - показать эту справку\r\n\r\n"
+                        "Коды завершения:\r\n"
+                        "0 - установка завершена обычным образом (установлено или получен ответ \"нет\")\r\n"
+                        "1 - не удалось прочитать окружение\r\n"
+                        "2 - нет прав администратора\r\n"
+                        "3 - файл установки повреждён\r\n"
+                        "4 - Tarnwick не установлен\r\n"
+                        "5 - не удалось установить файл пакета\r\n"
+                        "6 - не удалось записать размер установки")};
+}
+
 }  // namespace messages

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "base/errors.h"
+#include "base/log.h"
 #include "base/system.h"
 #include "localisation/common.h"
 #include "localisation/message_box.h"
@@ -45,6 +46,7 @@ bool AskReplaceWithOlder(const std::string& target, int32_t installedVersion, in
 void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces, VersionedKind kind) {
     if (!IsExistingFile(target)) {
         if (!WriteNewFile(target, pieces)) throw SilentAbort{};
+        runlog::Write(Text::FromSystem(target) + ": written (no file was installed)");
         return;
     }
     TemporaryCopy copy(TemporaryName(target));
@@ -54,17 +56,21 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
     if (kind != VersionedKind::None) {
         const int32_t newVersion = ProbeVersion(kind, copy.Path());
         const int32_t installedVersion = ProbeVersion(kind, target);
+        runlog::Write(Text::FromSystem(target) + ": installed version " + std::to_string(installedVersion) +
+                      ", new version " + std::to_string(newVersion));
         older = installedVersion > newVersion;
         if (older) {
             HideProgress();
             if (!AskReplaceWithOlder(target, installedVersion, newVersion)) {
                 copy.Discard();
+                runlog::Write(Text::FromSystem(target) + ": kept, the installed file is newer");
                 ShowProgress("", "");
                 return;
             }
         }
     }
     if (!copy.ReplaceTarget(target)) throw SilentAbort{};
+    runlog::Write(Text::FromSystem(target) + ": replaced");
     if (older) ShowProgress("", "");
 }
 
@@ -87,7 +93,10 @@ void InstallResourceFile(const std::string& name, const std::string& kind, const
                          bool checkSwitch) {
     ReportFailureOf(target, [&] {
         const OwnResource resource(name, kind);
-        if (!resource.Found()) throw SilentAbort{};
+        if (!resource.Found()) {
+            runlog::Write("no payload resource " + name + " of type " + kind);
+            throw SilentAbort{};
+        }
         WritePackage(target, {resource.View()}, checkSwitch ? VersionedKindOf(kind, target) : VersionedKind::None);
     });
 }

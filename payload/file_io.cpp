@@ -1,16 +1,27 @@
 #include "payload/file_io.h"
 
+#include "base/log.h"
+
 namespace {
 
 // Large writes are split: some redirectors refuse single writes of many megabytes.
 constexpr size_t kWriteChunk = 8u << 20;
 
-bool WriteAll(HANDLE file, std::initializer_list<Bytes> pieces) {
+// The call's result, with a failure put in the log. A failure whose error reads 0 (a
+// short write) is still a failure.
+bool Succeeded(bool ok, const char* call, const std::string& path) {
+    if (!ok) runlog::SystemCallFailed(call, ::GetLastError(), Text::FromSystem(path));
+    return ok;
+}
+
+bool WriteAll(HANDLE file, const std::string& path, std::initializer_list<Bytes> pieces) {
     for (const Bytes& piece : pieces) {
         for (size_t done = 0; done < piece.size;) {
             const DWORD chunk = static_cast<DWORD>(piece.size - done < kWriteChunk ? piece.size - done : kWriteChunk);
             DWORD written = 0;
-            if (!::WriteFile(file, piece.data + done, chunk, &written, nullptr) || written != chunk) return false;
+            if (!Succeeded(::WriteFile(file, piece.data + done, chunk, &written, nullptr) && written == chunk,
+                           "WriteFile", path))
+                return false;
             done += chunk;
         }
     }
@@ -22,9 +33,9 @@ bool WriteAll(HANDLE file, std::initializer_list<Bytes> pieces) {
 bool WriteNewFile(const std::string& path, std::initializer_list<Bytes> pieces) {
     win::UniqueFile file(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    const bool written = WriteAll(file.Get(), pieces);
-    const bool closed = ::CloseHandle(file.Detach()) != FALSE;
+    if (!Succeeded(file.Valid(), "CreateFileA", path)) return false;
+    const bool written = WriteAll(file.Get(), path, pieces);
+    const bool closed = Succeeded(::CloseHandle(file.Detach()) != FALSE, "CloseHandle", path);
     if (written && closed) return true;
     ::DeleteFileA(path.c_str());
     return false;
@@ -41,22 +52,32 @@ bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
     // A read-only file under the temporary name is someone's, not a leftover of an
     // earlier run. Windows refuses to truncate it; an administrator's process on other
     // systems (Wine run as root) would not, so the rule is kept here.
-    if (IsReadOnly(path_)) return false;
+    if (IsReadOnly(path_)) {
+        runlog::Write(Text::FromSystem(path_) + " is a read-only file of someone else's");
+        return false;
+    }
     win::UniqueFile file(
         ::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    if (!Succeeded(file.Valid(), "CreateFileA", path_)) return false;
     present_ = true;
     // Flushed before the rename, so that the renamed file is never one whose data
     // had not reached the disk.
-    const bool written = WriteAll(file.Get(), pieces) && ::FlushFileBuffers(file.Get());
-    const bool closed = ::CloseHandle(file.Detach()) != FALSE;
+    const bool written = WriteAll(file.Get(), path_, pieces) &&
+                         Succeeded(::FlushFileBuffers(file.Get()) != FALSE, "FlushFileBuffers", path_);
+    const bool closed = Succeeded(::CloseHandle(file.Detach()) != FALSE, "CloseHandle", path_);
     return written && closed;
 }
 
 bool TemporaryCopy::ReplaceTarget(const std::string& target) {
     // Windows refuses to rename over a read-only file; the same everywhere.
-    if (!present_ || IsReadOnly(target)) return false;
-    if (!::MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!present_) return false;
+    if (IsReadOnly(target)) {
+        runlog::Write(Text::FromSystem(target) + " is read-only");
+        return false;
+    }
+    if (!Succeeded(::MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+                       FALSE,
+                   "MoveFileExA", target))
         return false;
     present_ = false;
     return true;

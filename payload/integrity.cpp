@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/errors.h"
+#include "base/log.h"
 #include "localisation/messages.h"
 #include "payload/checksum.h"
 #include "payload/resources.h"
@@ -17,17 +18,23 @@ std::string OwnPath() {
     return std::string(path, length <= MAX_PATH ? length : 0);
 }
 
+// False, with the reason in the log, when a payload resource or its table is damaged.
 bool PayloadIntact() {
     const OwnResource sums(kChecksumResource, RT_RCDATA);
-    if (!sums.Found()) return false;
     const Bytes table = sums.View();
-    const auto checksums = ParseChecksumTable(table.data, table.size);
-    if (!checksums) return false;
+    const auto checksums = sums.Found() ? ParseChecksumTable(table.data, table.size) : std::nullopt;
+    if (!checksums) {
+        runlog::Write("integrity check: the checksum table is missing or damaged");
+        return false;
+    }
     for (const PayloadChecksum& expected : *checksums) {
         const OwnResource payload(expected.name, expected.type);
-        if (!payload.Found()) return false;
         const Bytes bytes = payload.View();
-        if (bytes.size != expected.size || Crc32(bytes.data, bytes.size) != expected.crc) return false;
+        if (!payload.Found() || bytes.size != expected.size || Crc32(bytes.data, bytes.size) != expected.crc) {
+            runlog::Write("integrity check: payload resource " + expected.name + " of type " + expected.type +
+                          (payload.Found() ? " does not match its checksum" : " is missing"));
+            return false;
+        }
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/log.h"
 #include "base/win32.h"
 
 namespace {
@@ -42,7 +43,11 @@ bool RequestApplicationQuit() {
 void StartApplication(const std::string& installFolder, const std::string& shortName) {
     ::SetCurrentDirectoryA(installFolder.c_str());
     const std::string executable = installFolder + shortName + ".exe";
-    ::ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL);
+    runlog::Write(Text::Fixed("starting ") + Text::FromSystem(executable));
+    // A failed start is not reported to the user; the waits below simply run out.
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL));
+    if (result <= 32) runlog::SystemCallFailed("ShellExecuteA", static_cast<unsigned long>(result));
 }
 
 void StartApplicationAndBringForward(const std::string& installFolder, const std::string& shortName) {
@@ -55,7 +60,10 @@ void StartApplicationAndBringForward(const std::string& installFolder, const std
         if (IsApplicationRunning()) break;
     } while (probes <= kAnnounceProbes - 1);
     // A detection on the last probe gives up too, as the application's contract allows.
-    if (probes >= kAnnounceProbes) return;
+    if (probes >= kAnnounceProbes) {
+        runlog::Write("the application did not announce itself in time");
+        return;
+    }
 
     HWND window = nullptr;
     probes = 0;
@@ -65,8 +73,12 @@ void StartApplicationAndBringForward(const std::string& installFolder, const std
         window = ::FindWindowA(kApplicationWindowClass, nullptr);
         if (window != nullptr) break;
     } while (probes <= kWindowProbes - 1);
-    if (probes >= kWindowProbes) return;
+    if (probes >= kWindowProbes) {
+        runlog::Write("the application's window did not appear in time");
+        return;
+    }
 
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::SetForegroundWindow(window);
+    runlog::Write("the application runs, its window brought to the front");
 }

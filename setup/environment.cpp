@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/errors.h"
+#include "base/log.h"
 #include "base/path_text.h"
 #include "base/system.h"
 #include "localisation/common.h"
@@ -35,9 +36,19 @@ void ReadIfPresent(TRegistry& reg, const char* name, std::string& field) {
 std::optional<std::string> UninstallEntryFolder(TRegistry& reg, const std::string& path) {
     std::optional<std::string> folder;
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    const Text key = Text::Fixed("HKLM\\" + path + ((reg.Access() & KEY_WOW64_64KEY) ? " (64-bit view)" : ""));
     if (reg.OpenKey(path, false)) {
-        if (reg.ValueExists("UninstallString")) folder = FolderFromUninstallString(reg.ReadString("UninstallString"));
+        if (reg.ValueExists("UninstallString")) {
+            const std::string value = reg.ReadString("UninstallString");
+            folder = FolderFromUninstallString(value);
+            runlog::Write(Text::Fixed("uninstall entry ") + key + ": \"UninstallString\" = " + Text::FromSystem(value) +
+                          (folder ? "" : " (names no install folder)"));
+        } else {
+            runlog::Write(Text::Fixed("uninstall entry ") + key + " has no \"UninstallString\"");
+        }
         reg.CloseKey();
+    } else {
+        runlog::Write(Text::Fixed("no uninstall entry ") + key);
     }
     return folder;
 }
@@ -86,6 +97,8 @@ void Discover(TRegistry& reg, const std::string& shortName) {
     if (!found) found = UninstallEntryFolder(reg, Wow6432Path(c.uninstallRoot) + shortName);
     if (found) c.installFolder = *found;
     AddTrailingBackslash(c.installFolder);
+    runlog::Write(Text::Fixed(found ? "install folder: " : "install folder (the default): ") +
+                  Text::FromSystem(c.installFolder));
 }
 
 }  // namespace

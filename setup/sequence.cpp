@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/log.h"
 #include "base/registry.h"
 #include "base/system.h"
 #include "base/win32.h"
@@ -28,7 +29,13 @@ void RecordInstalledSize(const PackageInfo& info) {
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
         if (!reg.OpenKey(installContext.uninstallRoot + info.shortName, true)) throw RegistryError{};
         const int64_t kilobytes = FolderSizeInKilobytes(installContext.installFolder);
-        if (kilobytes != -1) reg.WriteInteger("EstimatedSize", EstimatedSizeValue(kilobytes));
+        if (kilobytes == -1) {
+            runlog::Write("the install folder is gone: \"EstimatedSize\" not written");
+            return;
+        }
+        reg.WriteInteger("EstimatedSize", EstimatedSizeValue(kilobytes));
+        runlog::Write("\"EstimatedSize\" = " + std::to_string(EstimatedSizeValue(kilobytes)) + " (KiB) under HKLM\\" +
+                      installContext.uninstallRoot + info.shortName);
     } catch (const RegistryError&) {
         throw SetupError(messages::NoRegistryAccess(), ExitCode::SizeNotRecorded);
     }
@@ -56,16 +63,30 @@ ExitCode RunSetupSequence(const RunOptions& options) {
     ExitCode outcome = ExitCode::Ok;
     try {
         DiscoverEnvironment(info.shortName);
+        runlog::Write(installContext.administrator ? "administrator: yes" : "administrator: no");
         if (!installContext.administrator) throw SetupError(messages::NotAdministrator(), ExitCode::NotAdministrator);
 
         // An application that does not end in time keeps its files open; the payload
         // step then reports the file it cannot replace.
-        if (IsApplicationRunning()) RequestApplicationQuit();
+        if (IsApplicationRunning()) {
+            runlog::Write("the application is running: asked to quit");
+            runlog::Write(RequestApplicationQuit() ? "the application ended"
+                                                   : "the application still runs after the wait");
+        } else {
+            runlog::Write("the application is not running");
+        }
 
         CheckSetupIntegrity();
-        if (!IsExistingFile(installContext.installFolder + info.shortName + ".exe"))
+        runlog::Write("integrity check: passed");
+        const std::string executable = installContext.installFolder + info.shortName + ".exe";
+        if (!IsExistingFile(executable)) {
+            runlog::Write(Text::Fixed("no ") + Text::FromSystem(executable));
             throw SetupError(messages::NotInstalled(), ExitCode::NotInstalled);
-        if (!options.quiet && !Ask(InstallQuestion(info), common::UiLanguage())) return ExitCode::Ok;
+        }
+        if (options.quiet)
+            runlog::Write("install question not asked: quiet mode");
+        else if (!Ask(InstallQuestion(info), common::UiLanguage()))
+            return ExitCode::Ok;
 
         // A package that could not be written still leaves the folder's size to record.
         try {
@@ -79,6 +100,7 @@ ExitCode RunSetupSequence(const RunOptions& options) {
         return outcome;
     }
 
+    if (options.quiet && !options.startAfterInstall) runlog::Write("start question not asked: quiet mode, no \"runapp\"");
     if (options.quiet ? options.startAfterInstall : Ask(StartQuestion(info), Language::Russian))
         StartApplicationAndBringForward(installContext.installFolder, info.shortName);
     return outcome;

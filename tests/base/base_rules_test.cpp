@@ -2,6 +2,7 @@
 
 #include "base/ascii.h"
 #include "base/command_line.h"
+#include "base/log_text.h"
 #include "base/number_text.h"
 #include "base/path_text.h"
 #include "base/text.h"
@@ -59,6 +60,70 @@ TEST(RunOptions, QuietModeAndTheStartAfterInstall) {
         EXPECT_EQ(options.quiet, c.quiet) << c.commandLine;
         EXPECT_EQ(options.startAfterInstall, c.startAfterInstall) << c.commandLine;
     }
+}
+
+TEST(RunOptions, OptionsStandAnywhereAndAreTakenOutFirst) {
+    struct Case {
+        const char* commandLine;
+        const char* firstParameter;
+        bool quiet;
+        bool startAfterInstall;
+        const char* logFile;
+        bool suppress;
+        bool help;
+    } cases[] = {
+        {"setup.exe /log=C:\\deploy\\tw.log modest runapp", "modest", true, true, "C:\\deploy\\tw.log", false, false},
+        {"setup.exe modest /log=C:\\x.log runapp", "modest", true, true, "C:\\x.log", false, false},
+        {"setup.exe modest runapp /LOG=C:\\Logs\\TW.log", "modest", true, true, "C:\\Logs\\TW.log", false, false},
+        // Quoted as a whole or after the "=": the same name, blanks kept.
+        {"setup.exe \"/log=C:\\a b\\tw.log\" modest", "modest", true, false, "C:\\a b\\tw.log", false, false},
+        {"setup.exe /log=\"C:\\a b\\tw.log\" modest", "modest", true, false, "C:\\a b\\tw.log", false, false},
+        // Repeated: the last log named counts; "/log=" alone keeps none.
+        {"setup.exe /log=a.log /log=b.log", "", false, false, "b.log", false, false},
+        {"setup.exe /log=a.log /log=", "", false, false, "", false, false},
+        {"setup.exe /log= modest", "modest", true, false, "", false, false},
+        {"setup.exe /SuppressMsgBoxes modest", "modest", true, false, "", true, false},
+        {"setup.exe modest /suppressmsgboxes /suppressmsgboxes", "modest", true, false, "", true, false},
+        {"setup.exe /?", "", false, false, "", false, true},
+        {"setup.exe modest /HELP", "modest", true, false, "", false, true},
+        // "/" words that name no option stay parameters, as before.
+        {"setup.exe /log modest", "/log", false, false, "", false, false},
+        {"setup.exe /logfile=x modest", "/logfile=x", false, false, "", false, false},
+        {"setup.exe /quiet modest", "/quiet", false, false, "", false, false},
+        {"setup.exe /suppressmsgboxes=1 modest", "/suppressmsgboxes=1", false, false, "", false, false},
+        {"setup.exe / modest", "/", false, false, "", false, false},
+        {"setup.exe \"\" modest", "", false, false, "", false, false},
+        // The program part is never an option.
+        {"/help modest", "modest", true, false, "", false, false},
+        // A file name in any script: the command line is UTF-8 here.
+        {"setup.exe \"/log=C:\\\xD0\x96\\tw.log\" modest", "modest", true, false, "C:\\\xD0\x96\\tw.log", false, false},
+    };
+    for (const Case& c : cases) {
+        const RunOptions options = ParseRunOptions(c.commandLine);
+        EXPECT_EQ(options.firstParameter, c.firstParameter) << c.commandLine;
+        EXPECT_EQ(options.quiet, c.quiet) << c.commandLine;
+        EXPECT_EQ(options.startAfterInstall, c.startAfterInstall) << c.commandLine;
+        EXPECT_EQ(options.logFile, c.logFile) << c.commandLine;
+        EXPECT_EQ(options.suppressMessageBoxes, c.suppress) << c.commandLine;
+        EXPECT_EQ(options.help, c.help) << c.commandLine;
+    }
+}
+
+TEST(RunOptions, BoxesAreSuppressedInQuietModeOnly) {
+    EXPECT_TRUE(ParseRunOptions("setup.exe modest /suppressmsgboxes").BoxesSuppressed());
+    EXPECT_FALSE(ParseRunOptions("setup.exe /suppressmsgboxes").BoxesSuppressed());
+    EXPECT_FALSE(ParseRunOptions("setup.exe x modest /suppressmsgboxes").BoxesSuppressed());
+}
+
+TEST(LogText, TimeToTheMillisecondAndOneLinePerEvent) {
+    EXPECT_EQ(LogTimeText({2026, 12, 9, 13, 5, 1, 7}), "2026-12-09 13:05:01.007");
+    EXPECT_EQ(LogTimeText({999, 1, 31, 23, 59, 59, 999}), "0999-01-31 23:59:59.999");
+    EXPECT_EQ(OneLine("a\r\nb\nc\rd"), "a / b / c / d");
+    EXPECT_EQ(OneLine("a\r\n\r\nb"), "a /  / b");
+    EXPECT_EQ(OneLine("plain"), "plain");
+    EXPECT_EQ(ErrorText(32, "The process cannot access the file.\r\n"), "error 32: The process cannot access the file.");
+    EXPECT_EQ(ErrorText(0, ""), "error 0");
+    EXPECT_EQ(ErrorText(5, "Two\r\nlines\r\n"), "error 5: Two / lines");
 }
 
 TEST(TrailingBackslash, AddedOnlyToANonEmptyTextWithoutOne) {

@@ -8,15 +8,6 @@
 
 namespace {
 
-// A package file of the application's format with the given version field.
-std::string PackageWithVersion(uint16_t version, size_t size = 4096) {
-    std::string bytes("tws\0\x01\x00", 6);
-    bytes += static_cast<char>(version & 0xFF);
-    bytes += static_cast<char>(version >> 8);
-    for (size_t i = bytes.size(); i < size; ++i) bytes += static_cast<char>(i * 31 + 7);
-    return bytes;
-}
-
 std::string SamplePayload() {
     auto bytes = ReadBytes(SamplePayloadPath());
     EXPECT_TRUE(bytes.has_value()) << "no sample package at " << SamplePayloadPath();

@@ -93,14 +93,6 @@ bool Painted(const ProgressWindowView& view, const std::wstring& screenshot) {
            PixelOfBitmap(ReadWholeFile(ToUtf8(screenshot)), view.belowBar.x, view.belowBar.y) == RGB(128, 128, 128);
 }
 
-std::string PackageWithVersion(uint16_t version) {
-    std::string bytes("tws\0\x01\x00", 6);
-    bytes += static_cast<char>(version & 0xFF);
-    bytes += static_cast<char>(version >> 8);
-    bytes.resize(4096, '\x5a');
-    return bytes;
-}
-
 void ExpectPlace(const RECT& r, int left, int top, int width, int height) {
     EXPECT_EQ(r.left, left);
     EXPECT_EQ(r.top, top);

@@ -25,6 +25,14 @@ SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, cons
     return run;
 }
 
+std::string PackageWithVersion(uint16_t version, size_t size) {
+    std::string bytes("tws\0\x01\x00", 6);
+    bytes += static_cast<char>(version & 0xFF);
+    bytes += static_cast<char>(version >> 8);
+    for (size_t i = bytes.size(); i < size; ++i) bytes += static_cast<char>(i * 31 + 7);
+    return bytes;
+}
+
 DWORD FolderKilobytes(const std::string& folder) {
     unsigned long long bytes = 0;
     std::vector<std::string> pending{folder};

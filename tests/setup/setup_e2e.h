@@ -37,5 +37,8 @@ inline const std::string kQuestionCaptionEnglish = "Sound question";
 inline const std::string kQuestionCaptionRussian = u8"Резонный вопрос";
 }  // namespace ui
 
+// A package file of the application's format with the given version field.
+std::string PackageWithVersion(uint16_t version, size_t size = 4096);
+
 // The size the setup should have written for a folder: all file bytes, in whole KiB.
 DWORD FolderKilobytes(const std::string& folder);

@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     LARGE_INTEGER frequency, started, ended;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&started);
-    common::StartUp();
+    common::StartUp(RunOptions{});
     ::QueryPerformanceCounter(&ended);
 
     TRegistry& registry = common::Registry();

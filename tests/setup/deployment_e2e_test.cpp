@@ -1,0 +1,182 @@
+// Unattended runs as deployment tools start them: message boxes suppressed, a log that
+// says why a run ended as it did, and help on the command line.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "base/win32.h"
+#include "tests/setup/setup_e2e.h"
+
+namespace {
+
+// A folder name with blanks and letters that no Western ANSI code page holds.
+const std::wstring kLogFolder = L"C:\\tw-tests\\журнал установки";
+const std::wstring kLog = kLogFolder + L"\\tw.log";
+
+std::string ReadWide(const std::wstring& path) {
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+bool IsUtf8(const std::string& bytes) {
+    return bytes.empty() || ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                  static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class Deployment : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::CreateDirectoryA("C:\\tw-tests", nullptr);
+        ::DeleteFileW(kLog.c_str());
+        ::CreateDirectoryW(kLogFolder.c_str(), nullptr);
+    }
+    void TearDown() override {
+        ::DeleteFileW(kLog.c_str());
+        ::RemoveDirectoryW(kLogFolder.c_str());
+    }
+};
+
+}  // namespace
+
+TEST_F(Deployment, SuppressedBoxesWithNoApplicationShowNothingAndEndWithItsCode) {
+    SampleInstall install("deploy-missing", true, false);
+    SetupRun run = RunSetup(L"modest /suppressmsgboxes", {});
+    EXPECT_EQ(run.process.exitCode, 4u);
+    EXPECT_TRUE(run.dialogs.empty());
+    // Without the option the same run shows its error as before.
+    run = RunSetup(L"modest", {IDOK});
+    EXPECT_EQ(run.process.exitCode, 4u);
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    EXPECT_EQ(run.dialogs[0].text, ui::kNotInstalledEnglish);
+    // Outside quiet mode the option changes nothing.
+    run = RunSetup(L"/suppressmsgboxes", {IDOK});
+    EXPECT_EQ(run.process.exitCode, 4u);
+    EXPECT_EQ(run.dialogs.size(), 1u);
+}
+
+TEST_F(Deployment, SuppressedBoxesKeepANewerInstalledPackage) {
+    SampleInstall install("deploy-newer");
+    const std::string newer = PackageWithVersion(409);
+    ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), newer));
+    SetupRun run = RunSetup(L"/SuppressMsgBoxes modest \"/log=" + kLog + L"\"", {});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_EQ(ReadBytes(install.Path("tws.pak")), newer);
+    EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+    const std::string log = ReadWide(kLog);
+    EXPECT_NE(log.find("installed version 409, new version 408"), std::string::npos) << log;
+    EXPECT_NE(log.find("question not asked, boxes suppressed; taken as no"), std::string::npos) << log;
+    EXPECT_NE(log.find("kept, the installed file is newer"), std::string::npos) << log;
+
+    // Without the option the question is asked as before.
+    run = RunSetup(L"modest", {IDNO});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    EXPECT_EQ(run.dialogs[0].caption, ui::kQuestionCaptionEnglish);
+    EXPECT_EQ(ReadBytes(install.Path("tws.pak")), newer);
+}
+
+TEST_F(Deployment, LogSaysWhyAndEveryRunAppendsToIt) {
+    SampleInstall install("deploy-log");
+    const std::wstring logOption = L"\"/log=" + kLog + L"\"";
+    SetupRun run = RunSetup(L"modest " + logOption, {});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(run.dialogs.empty());
+    const std::string first = ReadWide(kLog);
+    EXPECT_TRUE(IsUtf8(first));
+    EXPECT_NE(first.find(u8"журнал установки"), std::string::npos) << first;  // the command line
+    EXPECT_NE(first.find("install folder: " + install.Folder()), std::string::npos) << first;
+    EXPECT_NE(first.find("tws.pak: written"), std::string::npos) << first;
+    EXPECT_NE(first.find("\"EstimatedSize\" = "), std::string::npos) << first;
+    EXPECT_TRUE(EndsWith(first, "exit code: 0\r\n")) << first;
+    // Every line begins with the local date and time to the millisecond.
+    for (size_t start = 0; start < first.size(); start = first.find('\n', start) + 1) {
+        const std::string stamp = first.substr(start, 24);
+        EXPECT_TRUE(stamp.size() == 24 && stamp[4] == '-' && stamp[10] == ' ' && stamp[19] == '.' && stamp[23] == ' ')
+            << stamp;
+    }
+
+    // The application holds its package open and does not end when asked.
+    ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), PackageWithVersion(400)));
+    install.SetStandIn("HoldFile", "tws.pak");
+    install.SetStandIn("IgnoreQuit", "1");
+    ASSERT_TRUE(install.StartStandIn());
+    run = RunSetup(logOption + L" modest", {IDOK});
+    EndStandIns();
+    EXPECT_EQ(run.process.exitCode, 5u);
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    const std::string both = ReadWide(kLog);
+    EXPECT_TRUE(IsUtf8(both));
+    ASSERT_EQ(both.compare(0, first.size(), first), 0) << "the second run did not append";
+    const std::string second = both.substr(first.size());
+    EXPECT_EQ(Count(both, "setup started: "), 2u);
+    EXPECT_NE(second.find("the application is running: asked to quit"), std::string::npos) << second;
+    EXPECT_NE(second.find("error shown: Can't install file " + install.Path("tws.pak")), std::string::npos) << second;
+    // The call that failed, its error number and the system's text for it: a sharing
+    // violation, or access denied where the rename reports that.
+    const size_t failed = second.find("MoveFileExA failed for " + install.Path("tws.pak") + ": error ");
+    ASSERT_NE(failed, std::string::npos) << second;
+    const std::string error = second.substr(failed, second.find('\n', failed) - failed);
+    EXPECT_TRUE(error.find(": error 32: ") != std::string::npos || error.find(": error 5: ") != std::string::npos)
+        << error;
+    EXPECT_GT(error.size(), error.find(": error ") + 12) << "no system text: " << error;
+    EXPECT_TRUE(EndsWith(second, "exit code: 5\r\n")) << second;
+}
+
+TEST_F(Deployment, LogThatCannotBeOpenedChangesNothing) {
+    SampleInstall install("deploy-nolog");
+    SetupRun run = RunSetup(L"modest \"/log=C:\\tw-tests\\no such folder\\tw.log\"", {});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_TRUE(PathExists(install.Path("tws.pak")));
+    EXPECT_FALSE(PathExists("C:\\tw-tests\\no such folder"));
+}
+
+TEST_F(Deployment, HelpShowsOneBoxAndChangesNothing) {
+    SampleInstall install("deploy-help");
+    for (const std::wstring& parameters :
+         std::vector<std::wstring>{L"/?", L"/HELP", L"modest runapp /help \"/log=" + kLog + L"\""}) {
+        SetupRun run = RunSetup(parameters, {IDOK});
+        EXPECT_EQ(run.process.exitCode, 0u);
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        EXPECT_EQ(run.dialogs[0].caption, ui::kEnglishCaption);
+        EXPECT_EQ(run.dialogs[0].buttons, std::vector<int>{IDOK});
+        const std::string& text = run.dialogs[0].text;
+        EXPECT_EQ(text.rfind("Installs the Tarnwick package", 0), 0u) << text;
+        for (const char* part : {"modest", "runapp", "/log=FILE", "/suppressmsgboxes", "/? or /help", "Exit codes:",
+                                 "0 - ", "5 - the package file could not be installed", "6 - "})
+            EXPECT_NE(text.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
+    EXPECT_FALSE(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", KEY_WOW64_64KEY).has_value());
+    EXPECT_EQ(::GetFileAttributesW(kLog.c_str()), INVALID_FILE_ATTRIBUTES);
+    // With boxes suppressed not even the help box comes up.
+    SetupRun run = RunSetup(L"modest /suppressmsgboxes /?", {});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(run.dialogs.empty());
+}
+
+TEST(RussianLocale, HelpIsInRussian) {
+    SetupRun run = RunSetup(L"/?", {IDOK});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    EXPECT_EQ(run.dialogs[0].caption, ui::kRussianCaption);
+    EXPECT_EQ(run.dialogs[0].text.rfind(u8"Устанавливает пакет Tarnwick", 0), 0u) << run.dialogs[0].text;
+    EXPECT_NE(run.dialogs[0].text.find(u8"Коды завершения:"), std::string::npos);
+}

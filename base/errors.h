@@ -14,6 +14,7 @@ enum class ExitCode : int {
     NotInstalled = 4,     // the application is not installed
     InstallFailed = 5,    // the package file could not be installed
     SizeNotRecorded = 6,  // "EstimatedSize" could not be written
+    AlreadyRunning = 7,   // another setup of the same package is running
 };
 
 // Raised inside a step: what the user is told and how the run then ends travel

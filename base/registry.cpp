@@ -60,7 +60,11 @@ std::string TRegistry::ReadString(const std::string& name) const {
         status = ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                                     &size);
     } while (status == ERROR_MORE_DATA);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) throw RegistryError{};
+    if (status != ERROR_SUCCESS) {
+        runlog::SystemCallFailed("RegQueryValueExA", static_cast<unsigned long>(status), Text::FromSystem(name));
+        throw RegistryError{};
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) throw RegistryError{};
     // A stored string need not end in NUL; it ends at the first NUL or at its size.
     size_t length = 0;
     while (length < size && buffer[length] != '\0') ++length;

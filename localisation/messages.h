@@ -27,6 +27,10 @@ inline MessagePair NotInstalled() {
                         "Пожалуйста, сначала установите программу.")};
 }
 
+inline MessagePair AlreadyRunning() {
+    return {Text::Fixed("Setup is already running."), Text::Fixed("Программа установки уже запущена.")};
+}
+
 inline MessagePair NoRegistryAccess() {
     return {Text::Fixed("No access to system registry"), Text::Fixed("Нет доступа к системному реестру")};
 }
@@ -65,7 +69,8 @@ inline MessagePair Help() {
                         "3 - the setup file is damaged\r\n"
                         "4 - Tarnwick is not installed\r\n"
                         "5 - the package file could not be installed\r\n"
-                        "6 - the installed size could not be recorded"),
+                        "6 - the installed size could not be recorded\r\n"
+                        "7 - another setup of this package is running"),
             Text::Fixed("Устанавливает пакет Tarnwick в установленную программу Tarnwick.\r\n\r\n"
                         "setup.exe [modest [runapp]] [/log=ФАЙЛ] [/suppressmsgboxes] [/? | /help]\r\n\r\n"
                         "modest - установить без вопросов\r\n"
@@ -81,7 +86,8 @@ inline MessagePair Help() {
                         "3 - файл установки повреждён\r\n"
                         "4 - Tarnwick не установлен\r\n"
                         "5 - не удалось установить файл пакета\r\n"
-                        "6 - не удалось записать размер установки")};
+                        "6 - не удалось записать размер установки\r\n"
+                        "7 - уже запущена другая установка этого пакета")};
 }
 
 }  // namespace messages

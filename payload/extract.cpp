@@ -40,17 +40,19 @@ bool AskReplaceWithOlder(const std::string& target, int32_t installedVersion, in
                common::UiLanguage());
 }
 
-// Writes the pieces to target: straight when no file is there, otherwise through a
-// temporary copy that replaces the installed file in one rename, after the version
-// comparison of `kind`. Raises SilentAbort on any failure.
+// Writes the pieces to target through a temporary copy, written and flushed in full,
+// that becomes the target in one rename: a setup ended at any moment leaves the
+// installed file or none, or the new one whole. An installed file is replaced only
+// after the version comparison of `kind`. Raises SilentAbort on any failure.
 void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces, VersionedKind kind) {
-    if (!IsExistingFile(target)) {
-        if (!WriteNewFile(target, pieces)) throw SilentAbort{};
+    const bool installed = IsExistingFile(target);
+    TemporaryCopy copy(TemporaryName(target));
+    if (!copy.Write(pieces)) throw SilentAbort{};
+    if (!installed) {
+        if (!copy.MoveTo(target, TemporaryCopy::Target::Absent)) throw SilentAbort{};
         runlog::Write(Text::FromSystem(target) + ": written (no file was installed)");
         return;
     }
-    TemporaryCopy copy(TemporaryName(target));
-    if (!copy.Write(pieces)) throw SilentAbort{};
 
     bool older = false;
     if (kind != VersionedKind::None) {
@@ -69,7 +71,7 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
             }
         }
     }
-    if (!copy.ReplaceTarget(target)) throw SilentAbort{};
+    if (!copy.MoveTo(target, TemporaryCopy::Target::Installed)) throw SilentAbort{};
     runlog::Write(Text::FromSystem(target) + ": replaced");
     if (older) ShowProgress("", "");
 }

@@ -30,17 +30,6 @@ bool WriteAll(HANDLE file, const std::string& path, std::initializer_list<Bytes>
 
 }  // namespace
 
-bool WriteNewFile(const std::string& path, std::initializer_list<Bytes> pieces) {
-    win::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!Succeeded(file.Valid(), "CreateFileA", path)) return false;
-    const bool written = WriteAll(file.Get(), path, pieces);
-    const bool closed = Succeeded(::CloseHandle(file.Detach()) != FALSE, "CloseHandle", path);
-    if (written && closed) return true;
-    ::DeleteFileA(path.c_str());
-    return false;
-}
-
 namespace {
 bool IsReadOnly(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -68,17 +57,17 @@ bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
     return written && closed;
 }
 
-bool TemporaryCopy::ReplaceTarget(const std::string& target) {
-    // Windows refuses to rename over a read-only file; the same everywhere.
+bool TemporaryCopy::MoveTo(const std::string& target, Target expected) {
     if (!present_) return false;
-    if (IsReadOnly(target)) {
+    // Windows refuses to rename over a read-only file; the same everywhere.
+    if (expected == Target::Installed && IsReadOnly(target)) {
         runlog::Write(Text::FromSystem(target) + " is read-only");
         return false;
     }
-    if (!Succeeded(::MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-                       FALSE,
-                   "MoveFileExA", target))
-        return false;
+    // Without MOVEFILE_REPLACE_EXISTING a file that appeared since the setup looked is
+    // never overwritten unasked: the rename fails instead.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (expected == Target::Installed ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!Succeeded(::MoveFileExA(path_.c_str(), target.c_str(), flags) != FALSE, "MoveFileExA", target)) return false;
     present_ = false;
     return true;
 }

@@ -1,6 +1,5 @@
-// Writing files so that nothing half-written is left behind: a new file that removes
-// itself unless it was written in full, and a temporary copy that replaces its target
-// in one atomic rename or removes itself.
+// Writing files so that nothing half-written is left behind: a temporary copy, written
+// and flushed in full, that becomes its target in one atomic rename or removes itself.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +14,6 @@ struct Bytes {
     size_t size;
 };
 
-// Creates path, which must not exist, and writes the pieces into it. On failure the
-// partial file is removed.
-bool WriteNewFile(const std::string& path, std::initializer_list<Bytes> pieces);
-
 class TemporaryCopy {
 public:
     explicit TemporaryCopy(std::string path) : path_(std::move(path)) {}
@@ -30,8 +25,10 @@ public:
     // Writes the pieces (overwriting a file an earlier run left there) and flushes them
     // to disk.
     bool Write(std::initializer_list<Bytes> pieces);
-    // Renames the copy over target; the target is either the old file or the new one.
-    bool ReplaceTarget(const std::string& target);
+    enum class Target { Absent, Installed };
+    // Renames the copy to target: over the installed file, or to a name that must still
+    // be free. The target is either what it was or the whole new file.
+    bool MoveTo(const std::string& target, Target expected);
     // Removes the copy; a failure to remove is ignored.
     void Discard();
 

@@ -39,3 +39,5 @@ std::string Wow6432Path(const std::string& path) {
     if (first == std::string::npos) return path;
     return path.substr(0, first + 1) + "WOW6432Node\\" + path.substr(first + 1);
 }
+
+std::string InstanceGuardName(const std::string& baseName) { return "Global\\TarnwickSetup." + baseName; }

@@ -15,6 +15,7 @@
 #include "payload/size_rules.h"
 #include "setup/app_control.h"
 #include "setup/environment.h"
+#include "setup/instance_guard.h"
 
 PackageInfo packageInfo;
 
@@ -61,7 +62,14 @@ ExitCode RunSetupSequence(const RunOptions& options) {
     PackageInfo& info = packageInfo;
     DeriveValues(info);
     ExitCode outcome = ExitCode::Ok;
+    // Taken before anything is looked at, so that a second setup writes nothing, and
+    // held to the end of the run.
+    const InstanceGuard guard(info.baseName);
     try {
+        if (guard.AnotherSetupRuns()) {
+            runlog::Write("another setup of this package is running");
+            throw SetupError(messages::AlreadyRunning(), ExitCode::AlreadyRunning);
+        }
         DiscoverEnvironment(info.shortName);
         runlog::Write(installContext.administrator ? "administrator: yes" : "administrator: no");
         if (!installContext.administrator) throw SetupError(messages::NotAdministrator(), ExitCode::NotAdministrator);

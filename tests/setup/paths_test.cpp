@@ -38,6 +38,11 @@ TEST(UninstallString, FolderOfThePlainOrQuotedUninstaller) {
     for (const Case& c : cases) EXPECT_EQ(FolderFromUninstallString(c.value), c.folder) << c.value;
 }
 
+TEST(InstanceGuard, OneNameForEachPackageInTheGlobalNamespace) {
+    EXPECT_EQ(InstanceGuardName("tws"), "Global\\TarnwickSetup.tws");
+    EXPECT_NE(InstanceGuardName("tws"), InstanceGuardName("twq"));
+}
+
 TEST(UninstallString, The32BitViewPathHasWow6432NodeAfterTheFirstBackslash) {
     EXPECT_EQ(Wow6432Path("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"),
               "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");

@@ -1,5 +1,6 @@
 // TRegistry: a registry accessor with one current key, an access mask fixed when it is
-// created, and a root key that starts as HKEY_CURRENT_USER.
+// created, and a root key that starts as HKEY_CURRENT_USER. Key paths, value names and
+// texts are UTF-8; the wide calls carry them whatever the ANSI code page.
 #pragma once
 
 #include <windows.h>

@@ -7,7 +7,7 @@
 #include "base/wide_text.h"
 
 namespace {
-DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(WidePath(path).data()); }
 }  // namespace
 
 bool IsExistingFile(const std::string& path) {
@@ -21,11 +21,13 @@ bool IsExistingFolder(const std::string& path) {
 }
 
 std::string EnvironmentVariable(const char* name) {
-    std::vector<char> buffer(MAX_PATH);
+    const WideText wideName = WideFromUtf8(name);
+    WideText buffer(MAX_PATH);
     for (;;) {
-        const DWORD length = ::GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD length =
+            ::GetEnvironmentVariableW(wideName.data(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return std::string();
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        if (length < buffer.size()) return Utf8FromWide(buffer.data(), length);
         // Too small: the call gave the size it needs, NUL included. The variable may grow
         // meanwhile, so ask again.
         buffer.resize(length + 1);

@@ -8,7 +8,9 @@ bool IsExistingFile(const std::string& path);
 // A folder of that name exists; a file does not count.
 bool IsExistingFolder(const std::string& path);
 
-// The value of an environment variable of any length; empty when it is unset.
+// Paths are UTF-8 (see path_text.h).
+
+// The value of an environment variable of any length, in UTF-8; empty when it is unset.
 std::string EnvironmentVariable(const char* name);
 
 // The program's own path and the command line it was started with, in UTF-8, whatever

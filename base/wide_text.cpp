@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/path_text.h"
+
 namespace {
 
 UINT CodePageOf(Charset charset) {
@@ -46,6 +48,12 @@ WideText WideFromUtf8(const std::string& utf8) {
     AppendWide(CP_UTF8, utf8, out);
     out.push_back(L'\0');
     return out;
+}
+
+WideText WidePath(const std::string& utf8Path) {
+    WideText wide = WideFromUtf8(utf8Path);
+    const std::string extended = ExtendedLengthPath(utf8Path, wide.size() - 1);
+    return extended.size() == utf8Path.size() ? wide : WideFromUtf8(extended);
 }
 
 std::string Utf8FromWide(const wchar_t* wide, size_t length) {

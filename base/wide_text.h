@@ -16,4 +16,6 @@ WideText Widen(const Text& text);
 std::string ToUtf8(const Text& text);
 
 WideText WideFromUtf8(const std::string& utf8);
+// A UTF-8 path for the wide file calls, in its extended-length form where it is long.
+WideText WidePath(const std::string& utf8Path);
 std::string Utf8FromWide(const wchar_t* wide, size_t length);

@@ -59,7 +59,7 @@ void StartUp(const RunOptions& options) {
     const std::string description = sysinfo::WindowsDescription(false);
     registry = std::make_unique<TRegistry>(sysinfo::IsWindows64() ? kAllAccess64 : kAllAccess);
 
-    runlog::Write(Text::Fixed("Windows: ") + Text::FromSystem(description) + "; 64-bit Windows: " +
+    runlog::Write(Text::Fixed("Windows: ") + Text::FromUtf8(description) + "; 64-bit Windows: " +
                   (sysinfo::IsWindows64() ? "yes; registry view: 64-bit" : "no; registry view: the default"));
     runlog::Write(Text::Fixed("user locale: ") + DecimalText(lcid) +
                   (russianUi ? "; texts in Russian" : "; texts in English"));

@@ -36,19 +36,19 @@ inline MessagePair NoRegistryAccess() {
 }
 
 inline MessagePair CannotInstallFile(const std::string& target) {
-    return {Text::Fixed("Can't install file ") + Text::FromSystem(target),
-            Text::Fixed("Не удается установить файл ") + Text::FromSystem(target)};
+    return {Text::Fixed("Can't install file ") + Text::FromUtf8(target),
+            Text::Fixed("Не удается установить файл ") + Text::FromUtf8(target)};
 }
 
 inline MessagePair CannotReadLanguageFile(const std::string& path) {
-    return {Text::Fixed("Can't handle the language support file ") + Text::FromSystem(path),
-            Text::Fixed("Не удаётся работать с файлом языковой поддержки ") + Text::FromSystem(path)};
+    return {Text::Fixed("Can't handle the language support file ") + Text::FromUtf8(path),
+            Text::Fixed("Не удаётся работать с файлом языковой поддержки ") + Text::FromUtf8(path)};
 }
 
 inline MessagePair SetupFileDamaged(const std::string& setupPath) {
-    return {Text::Fixed("The setup file is damaged and cannot be used:\r\n") + Text::FromSystem(setupPath) +
+    return {Text::Fixed("The setup file is damaged and cannot be used:\r\n") + Text::FromUtf8(setupPath) +
                 Text::Fixed("\r\nPlease, download it again."),
-            Text::Fixed("Файл установки повреждён и не может быть использован:\r\n") + Text::FromSystem(setupPath) +
+            Text::Fixed("Файл установки повреждён и не может быть использован:\r\n") + Text::FromUtf8(setupPath) +
                 Text::Fixed("\r\nПожалуйста, загрузите его заново.")};
 }
 

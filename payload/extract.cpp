@@ -50,7 +50,7 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
     if (!copy.Write(pieces)) throw SilentAbort{};
     if (!installed) {
         if (!copy.MoveTo(target, TemporaryCopy::Target::Absent)) throw SilentAbort{};
-        runlog::Write(Text::FromSystem(target) + ": written (no file was installed)");
+        runlog::Write(Text::FromUtf8(target) + ": written (no file was installed)");
         return;
     }
 
@@ -58,21 +58,21 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
     if (kind != VersionedKind::None) {
         const int32_t newVersion = ProbeVersion(kind, copy.Path());
         const int32_t installedVersion = ProbeVersion(kind, target);
-        runlog::Write(Text::FromSystem(target) + ": installed version " + std::to_string(installedVersion) +
+        runlog::Write(Text::FromUtf8(target) + ": installed version " + std::to_string(installedVersion) +
                       ", new version " + std::to_string(newVersion));
         older = installedVersion > newVersion;
         if (older) {
             HideProgress();
             if (!AskReplaceWithOlder(target, installedVersion, newVersion)) {
                 copy.Discard();
-                runlog::Write(Text::FromSystem(target) + ": kept, the installed file is newer");
+                runlog::Write(Text::FromUtf8(target) + ": kept, the installed file is newer");
                 ShowProgress("", "");
                 return;
             }
         }
     }
     if (!copy.MoveTo(target, TemporaryCopy::Target::Installed)) throw SilentAbort{};
-    runlog::Write(Text::FromSystem(target) + ": replaced");
+    runlog::Write(Text::FromUtf8(target) + ": replaced");
     if (older) ShowProgress("", "");
 }
 

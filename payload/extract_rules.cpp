@@ -21,12 +21,12 @@ VersionedKind VersionedKindOf(const std::string& kind, const std::string& target
 
 QuestionPair OlderVersionQuestion(const std::string& target, const std::string& installedVersion,
                                   const std::string& newVersion) {
-    const Text russian = Text::Fixed("Устанавливаемый файл ") + Text::FromSystem(target) +
+    const Text russian = Text::Fixed("Устанавливаемый файл ") + Text::FromUtf8(target) +
            "\r\nболее старой версии, чем уже установленный.\r\n\r\n"
            "Действительно ли Вы хотите заменить уже имеющийся\r\n"
            "файл версии " +
            installedVersion + " на более старый версии " + newVersion + "?";
-    const Text english = Text::FromSystem(target) +
+    const Text english = Text::FromUtf8(target) +
            " file installing is of older version\r\n"
            "than the same already installed.\r\n\r\n"
            "Do you really want to replace existing\r\n"

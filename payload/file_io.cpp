@@ -1,6 +1,7 @@
 #include "payload/file_io.h"
 
 #include "base/log.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ constexpr size_t kWriteChunk = 8u << 20;
 // The call's result, with a failure put in the log. A failure whose error reads 0 (a
 // short write) is still a failure.
 bool Succeeded(bool ok, const char* call, const std::string& path) {
-    if (!ok) runlog::SystemCallFailed(call, ::GetLastError(), Text::FromSystem(path));
+    if (!ok) runlog::SystemCallFailed(call, ::GetLastError(), Text::FromUtf8(path));
     return ok;
 }
 
@@ -32,7 +33,7 @@ bool WriteAll(HANDLE file, const std::string& path, std::initializer_list<Bytes>
 
 namespace {
 bool IsReadOnly(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(WidePath(path).data());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 }  // namespace
@@ -42,12 +43,12 @@ bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
     // earlier run. Windows refuses to truncate it; an administrator's process on other
     // systems (Wine run as root) would not, so the rule is kept here.
     if (IsReadOnly(path_)) {
-        runlog::Write(Text::FromSystem(path_) + " is a read-only file of someone else's");
+        runlog::Write(Text::FromUtf8(path_) + " is a read-only file of someone else's");
         return false;
     }
     win::UniqueFile file(
-        ::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!Succeeded(file.Valid(), "CreateFileA", path_)) return false;
+        ::CreateFileW(WidePath(path_).data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!Succeeded(file.Valid(), "CreateFileW", path_)) return false;
     present_ = true;
     // Flushed before the rename, so that the renamed file is never one whose data
     // had not reached the disk.
@@ -61,18 +62,18 @@ bool TemporaryCopy::MoveTo(const std::string& target, Target expected) {
     if (!present_) return false;
     // Windows refuses to rename over a read-only file; the same everywhere.
     if (expected == Target::Installed && IsReadOnly(target)) {
-        runlog::Write(Text::FromSystem(target) + " is read-only");
+        runlog::Write(Text::FromUtf8(target) + " is read-only");
         return false;
     }
     // Without MOVEFILE_REPLACE_EXISTING a file that appeared since the setup looked is
     // never overwritten unasked: the rename fails instead.
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (expected == Target::Installed ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!Succeeded(::MoveFileExA(path_.c_str(), target.c_str(), flags) != FALSE, "MoveFileExA", target)) return false;
+    if (!Succeeded(::MoveFileExW(WidePath(path_).data(), WidePath(target).data(), flags) != FALSE, "MoveFileExW", target)) return false;
     present_ = false;
     return true;
 }
 
 void TemporaryCopy::Discard() {
-    if (present_) ::DeleteFileA(path_.c_str());
+    if (present_) ::DeleteFileW(WidePath(path_).data());
     present_ = false;
 }

@@ -6,6 +6,7 @@
 
 #include "base/path_text.h"
 #include "base/system.h"
+#include "base/wide_text.h"
 #include "base/win32.h"
 #include "payload/size_rules.h"
 
@@ -14,7 +15,7 @@ namespace {
 // A folder that cannot be opened for its identity is still listed: its listing may be
 // readable when its attributes are not.
 bool FirstVisit(FolderIdentities& listed, const std::string& folder) {
-    win::UniqueFile handle(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+    win::UniqueFile handle(::CreateFileW(WidePath(folder).data(), FILE_READ_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
@@ -34,20 +35,21 @@ int64_t FolderSizeInKilobytes(const std::string& path) {
     std::string current = path;
     for (size_t index = 0;; ++index) {
         AddTrailingBackslash(current);
-        WIN32_FIND_DATAA entry;
+        WIN32_FIND_DATAW entry;
         win::UniqueFind search;
-        if (FirstVisit(listed, current)) search.Reset(::FindFirstFileA((current + "*.*").c_str(), &entry));
+        if (FirstVisit(listed, current)) search.Reset(::FindFirstFileW(WidePath(current + "*.*").data(), &entry));
         if (search.Valid()) {
             do {
                 if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
                     bytes += (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-                } else if (IsChildFolderName(entry.cFileName) &&
-                           (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-                    // Junctions and folder links are not entered: a link loop would never
-                    // end, and a linked tree would be counted twice.
-                    queue.push_back(current + entry.cFileName);
+                    continue;
                 }
-            } while (::FindNextFileA(search.Get(), &entry));
+                const std::string name = Utf8FromWide(entry.cFileName, ::lstrlenW(entry.cFileName));
+                // Junctions and folder links are not entered: a link loop would never end,
+                // and a linked tree would be counted twice.
+                if (IsChildFolderName(name.c_str()) && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+                    queue.push_back(current + name);
+            } while (::FindNextFileW(search.Get(), &entry));
         }
         if (index >= queue.size()) break;
         current = queue[index];

@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/log.h"
+#include "base/system.h"
 #include "localisation/messages.h"
 #include "payload/checksum.h"
 #include "payload/resources.h"
@@ -11,12 +12,6 @@
 namespace {
 
 constexpr const char kChecksumResource[] = "PAYLOADSUMS";
-
-std::string OwnPath() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length <= MAX_PATH ? length : 0);
-}
 
 // False, with the reason in the log, when a payload resource or its table is damaged.
 bool PayloadIntact() {
@@ -42,5 +37,5 @@ bool PayloadIntact() {
 }  // namespace
 
 void CheckSetupIntegrity() {
-    if (!PayloadIntact()) throw SetupError(messages::SetupFileDamaged(OwnPath()), ExitCode::IntegrityFailed);
+    if (!PayloadIntact()) throw SetupError(messages::SetupFileDamaged(OwnPathUtf8()), ExitCode::IntegrityFailed);
 }

@@ -9,6 +9,7 @@
 
 #include "base/number_text.h"
 #include "base/system.h"
+#include "base/wide_text.h"
 #include "base/win32.h"
 #include "localisation/messages.h"
 
@@ -21,7 +22,7 @@ bool IsDiskFile(const win::UniqueFile& file) { return ::GetFileType(file.Get()) 
 int32_t ReadVersionField(const std::string& path, VersionField field) {
     if (!IsExistingFile(path)) return 0;
     win::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(WidePath(path).data(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || !IsDiskFile(file)) return 0;
     if (::SetFilePointer(file.Get(), static_cast<LONG>(field.offset), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return 0;
@@ -46,16 +47,16 @@ private:
 };
 
 std::optional<int32_t> ReadLanguageFile(const std::string& path) {
-    win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    win::UniqueFile file(::CreateFileW(WidePath(path).data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file || !IsDiskFile(file)) return std::nullopt;
     FileSource source(file.Get());
     return ReadLanguageVersion(source);
 }
 
-using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+using GetFileVersionInfoSizeWFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using GetFileVersionInfoWFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+using VerQueryValueWFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
 // version.dll is not a KnownDLL: found by the ordinary search, a copy planted beside
 // the setup in a download folder would run elevated. It is loaded by its full path in
@@ -63,15 +64,15 @@ using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 // elsewhere, since the loader looks at the loaded modules' base names first.
 win::UniqueModule LoadSystemVersionDll() {
     win::UniqueModule module;
-    char system[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryA(system, MAX_PATH);
+    wchar_t system[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return module;
-    const std::string fullPath = std::string(system, length) + "\\version.dll";
-    module.Reset(::LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    const std::string fullPath = Utf8FromWide(system, length) + "\\version.dll";
+    module.Reset(::LoadLibraryExW(WideFromUtf8(fullPath).data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     return module;
 }
 
-// A value that VerQueryValueA points at, checked to lie inside the version buffer:
+// A value that VerQueryValueW points at, checked to lie inside the version buffer:
 // the resource comes from the file being probed and is not trusted.
 bool InsideBuffer(const std::vector<char>& buffer, const void* value, UINT length) {
     const char* p = static_cast<const char*>(value);
@@ -98,25 +99,27 @@ LanguageVersion LanguageFileVersion(const std::string& path) {
 }
 
 std::string ExecutableVersionText(const std::string& path) {
-    SHFILEINFOA info = {};
-    if (::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_EXETYPE) == 0) return std::string();
+    // The shell takes no extended-length form; a path that long is no executable to it.
+    SHFILEINFOW info = {};
+    if (::SHGetFileInfoW(WideFromUtf8(path).data(), 0, &info, sizeof info, SHGFI_EXETYPE) == 0) return std::string();
 
     const win::UniqueModule versionDll = LoadSystemVersionDll();
     if (!versionDll) return std::string();
-    const auto getSize = win::Procedure<GetFileVersionInfoSizeAFn>(versionDll.Get(), "GetFileVersionInfoSizeA");
-    const auto getInfo = win::Procedure<GetFileVersionInfoAFn>(versionDll.Get(), "GetFileVersionInfoA");
-    const auto queryValue = win::Procedure<VerQueryValueAFn>(versionDll.Get(), "VerQueryValueA");
+    const auto getSize = win::Procedure<GetFileVersionInfoSizeWFn>(versionDll.Get(), "GetFileVersionInfoSizeW");
+    const auto getInfo = win::Procedure<GetFileVersionInfoWFn>(versionDll.Get(), "GetFileVersionInfoW");
+    const auto queryValue = win::Procedure<VerQueryValueWFn>(versionDll.Get(), "VerQueryValueW");
     if (!getSize || !getInfo || !queryValue) return std::string();
 
+    const WideText widePath = WidePath(path);
     DWORD ignored = 0;
-    const DWORD size = getSize(path.c_str(), &ignored);
+    const DWORD size = getSize(widePath.data(), &ignored);
     if (size == 0) return std::string();
     std::vector<char> buffer(size, '\0');
-    if (!getInfo(path.c_str(), 0, size, buffer.data())) return std::string();
+    if (!getInfo(widePath.data(), 0, size, buffer.data())) return std::string();
 
     void* translation = nullptr;
     UINT translationLength = 0;
-    if (!queryValue(buffer.data(), "\\VarFileInfo\\Translation", &translation, &translationLength) ||
+    if (!queryValue(buffer.data(), L"\\VarFileInfo\\Translation", &translation, &translationLength) ||
         translationLength < 2 * sizeof(WORD) || !InsideBuffer(buffer, translation, translationLength))
         return std::string();
     WORD languageAndCodePage[2];
@@ -126,9 +129,13 @@ std::string ExecutableVersionText(const std::string& path) {
                                  HexText(languageAndCodePage[1], 4, false) + "\\FileVersion";
     void* value = nullptr;
     UINT valueLength = 0;
-    if (!queryValue(buffer.data(), subBlock.c_str(), &value, &valueLength) || !InsideBuffer(buffer, value, 0))
+    if (!queryValue(buffer.data(), WideFromUtf8(subBlock).data(), &value, &valueLength) ||
+        !InsideBuffer(buffer, value, 0))
         return std::string();
-    const char* text = static_cast<const char*>(value);
-    const size_t room = static_cast<size_t>(buffer.data() + buffer.size() - text);
-    return std::string(text, strnlen(text, room));
+    const wchar_t* text = static_cast<const wchar_t*>(value);
+    const size_t room = static_cast<size_t>(buffer.data() + buffer.size() - static_cast<const char*>(value)) /
+                        sizeof(wchar_t);
+    size_t length = 0;
+    while (length < room && text[length] != L'\0') ++length;
+    return Utf8FromWide(text, length);
 }

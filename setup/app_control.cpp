@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "base/log.h"
+#include "base/wide_text.h"
 #include "base/win32.h"
 
 namespace {
@@ -41,13 +42,15 @@ bool RequestApplicationQuit() {
 }
 
 void StartApplication(const std::string& installFolder, const std::string& shortName) {
-    ::SetCurrentDirectoryA(installFolder.c_str());
+    // Neither call takes the extended-length form: from a folder that deep the start fails
+    // as it fails on Windows, silently.
+    ::SetCurrentDirectoryW(WideFromUtf8(installFolder).data());
     const std::string executable = installFolder + shortName + ".exe";
-    runlog::Write(Text::Fixed("starting ") + Text::FromSystem(executable));
+    runlog::Write(Text::Fixed("starting ") + Text::FromUtf8(executable));
     // A failed start is not reported to the user; the waits below simply run out.
     const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(nullptr, "open", executable.c_str(), "", "", SW_SHOWNORMAL));
-    if (result <= 32) runlog::SystemCallFailed("ShellExecuteA", static_cast<unsigned long>(result));
+        ::ShellExecuteW(nullptr, L"open", WideFromUtf8(executable).data(), L"", L"", SW_SHOWNORMAL));
+    if (result <= 32) runlog::SystemCallFailed("ShellExecuteW", static_cast<unsigned long>(result));
 }
 
 void StartApplicationAndBringForward(const std::string& installFolder, const std::string& shortName) {

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/path_text.h"
 #include "base/system.h"
+#include "base/wide_text.h"
 #include "localisation/common.h"
 #include "localisation/messages.h"
 #include "localisation/seams.h"
@@ -17,12 +18,12 @@ InstallContext installContext;
 
 namespace {
 
-std::string SystemFolderText(UINT(WINAPI* query)(LPSTR, UINT)) {
-    char buffer[256] = {};
+std::string SystemFolderText(UINT(WINAPI* query)(LPWSTR, UINT)) {
+    wchar_t buffer[256] = {};
     const UINT length = query(buffer, 255);
     // A longer path than the buffer holds reports its needed size; it is not kept.
     if (length == 0 || length > 255) return std::string();
-    return WithTrailingBackslash(std::string(buffer, length));
+    return WithTrailingBackslash(Utf8FromWide(buffer, length));
 }
 
 bool IsWindowsNt() { return (::GetVersion() & 0x80000000u) == 0; }
@@ -41,7 +42,7 @@ std::optional<std::string> UninstallEntryFolder(TRegistry& reg, const std::strin
         if (reg.ValueExists("UninstallString")) {
             const std::string value = reg.ReadString("UninstallString");
             folder = FolderFromUninstallString(value);
-            runlog::Write(Text::Fixed("uninstall entry ") + key + ": \"UninstallString\" = " + Text::FromSystem(value) +
+            runlog::Write(Text::Fixed("uninstall entry ") + key + ": \"UninstallString\" = " + Text::FromUtf8(value) +
                           (folder ? "" : " (names no install folder)"));
         } else {
             runlog::Write(Text::Fixed("uninstall entry ") + key + " has no \"UninstallString\"");
@@ -58,8 +59,8 @@ void Discover(TRegistry& reg, const std::string& shortName) {
     const std::string shellFolders = std::string(kCurrentVersionKey) + "Explorer\\Shell Folders";
 
     c.commonPrograms.clear();
-    c.systemFolder = SystemFolderText(::GetSystemDirectoryA);
-    c.windowsFolder = SystemFolderText(::GetWindowsDirectoryA);
+    c.systemFolder = SystemFolderText(::GetSystemDirectoryW);
+    c.windowsFolder = SystemFolderText(::GetWindowsDirectoryW);
 
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
     if (reg.OpenKey(kCurrentVersionKey, false)) {
@@ -98,7 +99,7 @@ void Discover(TRegistry& reg, const std::string& shortName) {
     if (found) c.installFolder = *found;
     AddTrailingBackslash(c.installFolder);
     runlog::Write(Text::Fixed(found ? "install folder: " : "install folder (the default): ") +
-                  Text::FromSystem(c.installFolder));
+                  Text::FromUtf8(c.installFolder));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // InstallContext: the folders, registry paths and flags found before the first
-// question, and the discovery that fills it.
+// question, and the discovery that fills it. Folders are UTF-8.
 #pragma once
 
 #include <string>

@@ -88,7 +88,7 @@ ExitCode RunSetupSequence(const RunOptions& options) {
         runlog::Write("integrity check: passed");
         const std::string executable = installContext.installFolder + info.shortName + ".exe";
         if (!IsExistingFile(executable)) {
-            runlog::Write(Text::Fixed("no ") + Text::FromSystem(executable));
+            runlog::Write(Text::Fixed("no ") + Text::FromUtf8(executable));
             throw SetupError(messages::NotInstalled(), ExitCode::NotInstalled);
         }
         if (options.quiet)

@@ -7,6 +7,7 @@
 #include "base/path_text.h"
 #include "base/random.h"
 #include "base/system.h"
+#include "base/wide_text.h"
 #include "base/win32.h"
 #include "sysinfo/console_text.h"
 
@@ -25,7 +26,7 @@ std::string ReserveOutputFile(const std::string& folder, unsigned (*random)(unsi
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string path = folder;
         for (int i = 0; i < kNameLetters; ++i) path += static_cast<char>('a' + random(26));
-        win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        win::UniqueFile file(::CreateFileW(WidePath(path).data(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) return path;
         const DWORD error = ::GetLastError();
@@ -34,15 +35,16 @@ std::string ReserveOutputFile(const std::string& folder, unsigned (*random)(unsi
     return std::string();
 }
 
-void RunHidden(std::string commandLine, DWORD timeoutMs) {
-    STARTUPINFOA startup{};
+void RunHidden(const std::string& commandLine, DWORD timeoutMs) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started{};
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE,
+    // The wide call may write into the command line, and takes a user name in "Temp" of
+    // any script.
+    WideText mutableLine = WideFromUtf8(commandLine);
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE,
                           CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &started))
         return;
     win::UniqueHandle process(started.hProcess);
@@ -55,8 +57,9 @@ void RunHidden(std::string commandLine, DWORD timeoutMs) {
 }
 
 std::string ReadFileContent(const std::string& path) {
-    win::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueFile file(::CreateFileW(WidePath(path).data(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string content;
     if (!file) return content;
     char buffer[4096];
@@ -69,17 +72,17 @@ std::string ReadFileContent(const std::string& path) {
 }  // namespace
 
 std::string CaptureConsoleOutput(const std::string& command, const CaptureSettings& settings) {
-    char interpreter[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableA("ComSpec", interpreter, MAX_PATH);
+    wchar_t interpreter[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"ComSpec", interpreter, MAX_PATH);
     // A value that does not fit (the call then returns the size it needs) is no usable path.
     if (length == 0 || length >= MAX_PATH) return std::string();
 
     const std::string outputFile =
         ReserveOutputFile(WithTrailingBackslash(EnvironmentVariable("Temp")), settings.random ? settings.random : Random);
     if (outputFile.empty()) return JoinTextLines(std::string());
-    win::ScopeExit removeFile([&] { ::DeleteFileA(outputFile.c_str()); });
+    win::ScopeExit removeFile([&] { ::DeleteFileW(WidePath(outputFile).data()); });
 
-    RunHidden(ConsoleCommandLine(std::string(interpreter, length), command, outputFile), settings.timeoutMs);
+    RunHidden(ConsoleCommandLine(Utf8FromWide(interpreter, length), command, outputFile), settings.timeoutMs);
     return ConvertOemToAnsi(JoinTextLines(ReadFileContent(outputFile)));
 }
 

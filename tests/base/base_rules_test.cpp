@@ -132,6 +132,30 @@ TEST(TrailingBackslash, AddedOnlyToANonEmptyTextWithoutOne) {
     EXPECT_EQ(WithTrailingBackslash(""), "");
 }
 
+TEST(ExtendedLengthPath, OnlyLongAbsolutePathsAndOnlyOnce) {
+    const std::string deep = "C:\\" + std::string(300, 'd') + "\\tws.pak";
+    const std::string share = "\\\\server\\share\\" + std::string(300, 'd');
+    struct Case {
+        std::string path;
+        size_t length;
+        std::string form;
+    } cases[] = {
+        {"C:\\Apps\\tws.pak", 15, "C:\\Apps\\tws.pak"},
+        {deep, deep.size(), "\\\\?\\" + deep},
+        {"d:" + deep.substr(2), deep.size(), "\\\\?\\d:" + deep.substr(2)},
+        {share, share.size(), "\\\\?\\UNC\\server\\share\\" + std::string(300, 'd')},
+        {"\\\\?\\" + deep, deep.size() + 4, "\\\\?\\" + deep},
+        {"\\\\?\\UNC\\" + share.substr(2), share.size() + 6, "\\\\?\\UNC\\" + share.substr(2)},
+        // Relative paths and rooted ones without a drive have no such form.
+        {std::string(300, 'r'), 300, std::string(300, 'r')},
+        {"\\" + std::string(300, 'r'), 301, "\\" + std::string(300, 'r')},
+        // The limit counts UTF-16 units, not bytes: from 248 on.
+        {"C:\\" + std::string(244, 'x'), 247, "C:\\" + std::string(244, 'x')},
+        {"C:\\" + std::string(245, 'x'), 248, "\\\\?\\C:\\" + std::string(245, 'x')},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ExtendedLengthPath(c.path, c.length), c.form) << c.path.substr(0, 40);
+}
+
 TEST(MessageText, PiecesKeepTheirCodePageAndJoinByteForByte) {
     Text t = Text::Fixed("Не удается установить файл ") + Text::FromSystem("C:\\A\\tws.pak") + "!";
     ASSERT_EQ(t.Pieces().size(), 3u);

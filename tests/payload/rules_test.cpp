@@ -38,9 +38,9 @@ TEST(OlderVersionQuestion, InstalledVersionFirstThenTheOlderNewOne) {
     EXPECT_EQ(russian.Bytes(),
               "Устанавливаемый файл C:\\A\\tws.pak\r\nболее старой версии, чем уже установленный.\r\n\r\n"
               "Действительно ли Вы хотите заменить уже имеющийся\r\nфайл версии 409 на более старый версии 408?");
-    // The path is the machine's text; everything else is the program's.
+    // The path is UTF-8, whatever the ANSI code page; everything else is the program's.
     ASSERT_EQ(russian.Pieces().size(), 3u);
-    EXPECT_EQ(russian.Pieces()[1], (TextPiece{Charset::Ansi, "C:\\A\\tws.pak"}));
+    EXPECT_EQ(russian.Pieces()[1], (TextPiece{Charset::Utf8, "C:\\A\\tws.pak"}));
     EXPECT_EQ(question.caption.english.Bytes(), "Sound question");
     EXPECT_EQ(question.caption.russian.Bytes(), "Резонный вопрос");
 }

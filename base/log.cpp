@@ -28,7 +28,7 @@ void Open(const std::string& utf8Path) {
     if (utf8Path.empty()) return;
     // Appends only, so that runs that share a log never write over each other; others
     // may read it meanwhile.
-    file.Reset(::CreateFileW(WideFromUtf8(utf8Path).data(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    file.Reset(::CreateFileW(WidePath(utf8Path).data(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 

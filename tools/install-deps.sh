@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing the setup needs on a Debian 12 machine:
 # the MinGW-w64 i686 cross compiler, Wine with both loaders (a win64 prefix runs
-# 32-bit programs under real WOW64), Xvfb for message boxes, and the locales
-# that give Wine its Russian and other user locales. Does nothing when all is there.
+# 32-bit programs under real WOW64), Xvfb for message boxes, osslsigncode and openssl
+# for signing setup.exe, and the locales that give Wine its Russian and other user
+# locales. Does nothing when all is there.
 set -euo pipefail
 
 need=()
@@ -14,6 +15,8 @@ command -v Xvfb >/dev/null 2>&1 || need+=(xvfb)
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v localedef >/dev/null 2>&1 || need+=(locales)
 [ -d /usr/src/googletest ] || need+=(googletest)
+command -v osslsigncode >/dev/null 2>&1 || need+=(osslsigncode)
+command -v openssl >/dev/null 2>&1 || need+=(openssl)
 command -v convert >/dev/null 2>&1 && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
 
 if [ ${#need[@]} -gt 0 ]; then

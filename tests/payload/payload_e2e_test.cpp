@@ -219,6 +219,53 @@ TEST(Integrity, SigningChangesOutsideTheResourcesKeepTheCheckPassing) {
     EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
 }
 
+// Run by signed-setup.sh, which signs a copy of setup.exe with osslsigncode and names
+// it in TW_SIGNED_SETUP.
+TEST(SignedSetup, RealSignatureKeepsTheCheckPassingAndAChangedPayloadByteStillFailsIt) {
+    char value[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableA("TW_SIGNED_SETUP", value, sizeof value);
+    if (length == 0 || length >= sizeof value || !PathExists(value)) GTEST_SKIP() << "no signed setup.exe named";
+    const std::string signedSetup(value, length);
+    const std::string image = ReadBytes(signedSetup).value_or(std::string());
+    ASSERT_GT(image.size(), 0x400u);
+    // A signed program: its certificate table (the security directory of a PE32 file)
+    // is there, at the end of the file.
+    const uint32_t peOffset = *reinterpret_cast<const uint32_t*>(&image[0x3C]);
+    const size_t optionalHeader = peOffset + 4 + 20;
+    ASSERT_EQ(*reinterpret_cast<const uint16_t*>(&image[optionalHeader]), 0x10Bu);
+    const size_t securityEntry = optionalHeader + 96 + IMAGE_DIRECTORY_ENTRY_SECURITY * 8;
+    const uint32_t certificatesAt = *reinterpret_cast<const uint32_t*>(&image[securityEntry]);
+    const uint32_t certificatesSize = *reinterpret_cast<const uint32_t*>(&image[securityEntry + 4]);
+    EXPECT_GT(certificatesSize, 0u) << signedSetup << " carries no signature";
+    EXPECT_EQ(static_cast<size_t>(certificatesAt) + certificatesSize, image.size());
+    {
+        SampleInstall install("signed-real");
+        SetupRun run = RunSetup(L"modest", {}, FromUtf8(signedSetup));
+        EXPECT_EQ(run.process.exitCode, 0u);
+        EXPECT_TRUE(run.dialogs.empty());
+        EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+    }
+    {
+        // The signature does not stand in for the payload check: one changed byte of the
+        // payload still stops the setup.
+        SampleInstall install("signed-changed");
+        const std::string copy = CopyOfSetup("C:\\tw-tests\\signed-changed-setup");
+        std::string changed = image;
+        const size_t at = PayloadOffset(changed) + SamplePayload().size() / 2;
+        changed[at] = static_cast<char>(changed[at] ^ 0x20);
+        ASSERT_TRUE(WriteBytes(copy, changed));
+        SetupRun run = RunSetup(L"", {}, FromUtf8(copy));
+        EXPECT_EQ(run.process.exitCode, 3u);
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        EXPECT_EQ(run.dialogs[0].caption, ui::kEnglishCaption);
+        EXPECT_EQ(run.dialogs[0].text, "The setup file is damaged and cannot be used:\r\n" + copy +
+                                           "\r\nPlease, download it again.");
+        EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
+        RemoveTree("C:\\tw-tests\\signed-changed-setup");
+    }
+}
+
 TEST(Payload, TwoPartBuildInstallsTheJoinedPackage) {
     SampleInstall install("two-part");
     SetupRun run = RunSetup(L"modest", {}, L"setup-twq.exe");

@@ -2,13 +2,11 @@
 # Wine runs 32-bit Windows programs in 32-bit Linux processes. Where the kernel runs
 # no 32-bit code (IA-32 emulation switched off), this makes them run under qemu-i386
 # user-mode emulation instead: the binfmt_misc entry "qemu-i386" hands every 32-bit
-# program to qemu, and a preloaded library (tools/ia32/wine_qemu_shim.c) evens out
-# where qemu answers otherwise than Linux.
-#   ia32.sh deps          installs qemu and a 32-bit C compiler when they are needed
+# program to qemu-user 10 or later, which runs Wine's 32-bit side as it is.
+#   ia32.sh deps          installs qemu-user when it is needed
 #   ia32.sh prepare BUILD  writes BUILD/ia32/env: the environment Wine's programs need
 #                          here (empty where the kernel runs 32-bit code itself)
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
 binfmt=/proc/sys/fs/binfmt_misc
 
 registered() { [ -e "$binfmt/qemu-i386" ]; }
@@ -20,7 +18,9 @@ runs_natively() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
 needs_qemu() { registered || ! runs_natively; }
 
 # qemu-user 10.0 or later: Debian 12's own 7.2 answers several system calls otherwise
-# than Linux, and Wine's 32-bit side depends on them. Debian 12 carries 10.0 in its
+# than Linux, and Wine's 32-bit side fails on them (file mappings at offsets that are
+# not page-aligned, MAP_FIXED_NOREPLACE, the trap number in signal contexts, one
+# descriptor table for all threads of a process). Debian 12 carries 10.0 in its
 # backports suite.
 qemu_major_wanted=10
 # shellcheck disable=SC1091  # the running system's file
@@ -67,10 +67,7 @@ EOF
 
 deps() {
   needs_qemu || return 0
-  local need=()
-  qemu_i386 >/dev/null || need+=(qemu-user-static)
-  echo 'int main(void){return 0;}' | gcc -m32 -x c - -o /dev/null >/dev/null 2>&1 || need+=(gcc-multilib)
-  [ ${#need[@]} -gt 0 ] || return 0
+  qemu_i386 >/dev/null && return 0
   add_backports
   export DEBIAN_FRONTEND=noninteractive
   # An index that fails to download (a mirror in the middle of a sync) leaves the old
@@ -78,7 +75,7 @@ deps() {
   apt-get update -q >/dev/null || echo "ia32.sh: apt-get update reported errors; going on" >&2
   # qemu-user-static from backports is the transitional package that brings qemu-user
   # and qemu-user-binfmt of the same version, and replaces an installed 7.2.
-  apt-get install -y -q -t "$backports" "${need[@]}" >/dev/null
+  apt-get install -y -q -t "$backports" qemu-user-static >/dev/null
   if ! qemu_i386 >/dev/null; then
     echo "ia32.sh: no qemu-i386 of version $qemu_major_wanted or later after installing from $backports" >&2
     exit 1
@@ -114,15 +111,9 @@ prepare() {
   fi
   deps
   register
-  local name=wine_qemu_shim.so src="$here/ia32/wine_qemu_shim.c"
-  local lib32="$dir/lib/i386-linux-gnu/$name" lib64="$dir/lib/x86_64-linux-gnu/$name"
-  if [ ! -f "$lib32" ] || [ "$src" -nt "$lib32" ]; then
-    mkdir -p "$(dirname "$lib32")" "$(dirname "$lib64")"
-    gcc -m32 -O2 -Wall -shared -fPIC "$src" -o "$lib32" -ldl
-    echo 'void wine_qemu_shim_64(void) {}' | gcc -O2 -shared -fPIC -x c - -o "$lib64"
-  fi
-  # shellcheck disable=SC2016  # $LIB is for the dynamic loader to expand
-  printf 'export LD_PRELOAD=%q\n' "$dir/\$LIB/$name" >"$dir/env"
+  # Nothing to set: qemu 10 runs Wine's 32-bit side as it is. The line says that
+  # programs here run emulated (tools/test.sh sets its timeout by whether it is there).
+  echo "# 32-bit programs run under $(registered_interpreter) (binfmt_misc entry qemu-i386)" >"$dir/env"
   echo "32-bit programs run under qemu-i386 here (the kernel runs no 32-bit code)" >&2
 }
 

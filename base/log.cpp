@@ -30,6 +30,9 @@ void Open(const std::string& utf8Path) {
     // may read it meanwhile.
     file.Reset(::CreateFileW(WidePath(utf8Path).data(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A pipe, a console or a serial port named as the log could block a write for as
+    // long as nobody reads it; only a disk file is kept.
+    if (file.Valid() && ::GetFileType(file.Get()) != FILE_TYPE_DISK) file.Reset();
 }
 
 void Close() { file.Reset(); }

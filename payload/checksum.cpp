@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 namespace {
 
 struct Crc32Tables {
@@ -42,13 +47,93 @@ constexpr size_t kNameWidth = 32;
 constexpr size_t kTypeWidth = 16;
 constexpr size_t kEntrySize = kNameWidth + kTypeWidth + 8;
 
+#if defined(__i386__) || defined(__x86_64__)
+#define SETUP_CRC32_FOLDING 1
+
+// Folding with carry-less multiplication (PCLMULQDQ), four 128-bit lanes at a time,
+// then a Barrett reduction to 32 bits: several times the table's speed, so that the
+// check at every start costs about what reading the payload costs. The constants are
+// the bit-reflected x^n mod P(x) of the ZIP polynomial that the folding distances
+// need. `c` is the running (inverted) state; `size` is at least 64 and a multiple of 16.
+// One 128-bit lane carried the folding distance forward and joined with the next data.
+__attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x11), _mm_clmulepi64_si128(x, k, 0x00)), next);
+}
+
+__attribute__((target("pclmul,sse4.1"))) uint32_t FoldCrc32(const unsigned char* p, size_t size, uint32_t c) {
+    alignas(16) static const uint64_t k1k2[2] = {0x0154442bd4u, 0x01c6e41596u};
+    alignas(16) static const uint64_t k3k4[2] = {0x01751997d0u, 0x00ccaa009eu};
+    alignas(16) static const uint64_t k5k0[2] = {0x0163cd6124u, 0};
+    alignas(16) static const uint64_t poly[2] = {0x01db710641u, 0x01f7011641u};
+
+    __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    __m128i x3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+    __m128i x4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+    x1 = _mm_xor_si128(x1, _mm_cvtsi32_si128(static_cast<int>(c)));
+    __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(k1k2));
+    p += 64;
+    size -= 64;
+    while (size >= 64) {
+        x1 = Fold(x1, k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        x2 = Fold(x2, k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+        x3 = Fold(x3, k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)));
+        x4 = Fold(x4, k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)));
+        p += 64;
+        size -= 64;
+    }
+    k = _mm_load_si128(reinterpret_cast<const __m128i*>(k3k4));
+    x1 = Fold(x1, k, x2);
+    x1 = Fold(x1, k, x3);
+    x1 = Fold(x1, k, x4);
+    while (size >= 16) {
+        x1 = Fold(x1, k, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        p += 16;
+        size -= 16;
+    }
+
+    // 128 bits to 64.
+    const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
+    x2 = _mm_clmulepi64_si128(x1, k, 0x10);
+    x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2);
+    k = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(k5k0));
+    x2 = _mm_srli_si128(x1, 4);
+    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k, 0x00), x2);
+
+    // Barrett reduction to 32 bits.
+    k = _mm_load_si128(reinterpret_cast<const __m128i*>(poly));
+    x2 = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), k, 0x10);
+    x2 = _mm_clmulepi64_si128(_mm_and_si128(x2, low32), k, 0x00);
+    x1 = _mm_xor_si128(x1, x2);
+    return static_cast<uint32_t>(_mm_extract_epi32(x1, 1));
+}
+
+// Asked once: every processor since 2010 has both, older ones take the tables.
+bool CanFold() {
+    static const bool can = [] {
+        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+        if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+        return (ecx & bit_PCLMUL) != 0 && (ecx & bit_SSE4_1) != 0;
+    }();
+    return can;
+}
+#endif
+
 }  // namespace
 
 uint32_t Crc32(const void* data, size_t size, uint32_t crc) {
-    const Crc32Tables& tb = Tables();
     const unsigned char* p = static_cast<const unsigned char*>(data);
     uint32_t c = ~crc;
-    // Slicing by eight: the check reads the whole payload once at every start.
+#ifdef SETUP_CRC32_FOLDING
+    if (size >= 64 && CanFold()) {
+        const size_t folded = size & ~static_cast<size_t>(15);
+        c = FoldCrc32(p, folded, c);
+        p += folded;
+        size -= folded;
+    }
+#endif
+    const Crc32Tables& tb = Tables();
+    // Slicing by eight: the rest, or all of it on a processor that cannot fold.
     while (size >= 8) {
         const uint32_t lo = c ^ ReadLe32(p);
         const uint32_t hi = ReadLe32(p + 4);

@@ -1,5 +1,7 @@
-// The slicing-by-eight CRC of the self-check against the one-bit-at-a-time definition,
-// over every length and split, so that the eight-byte steps and the tail agree.
+// The CRC of the self-check (folding with carry-less multiplication from 64 bytes on,
+// where the processor has it, and slicing by eight for the rest) against the
+// one-bit-at-a-time definition, over every length and split, so that the folded
+// blocks, the eight-byte steps and the tail agree.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

@@ -45,6 +45,30 @@ TEST(OlderVersionQuestion, InstalledVersionFirstThenTheOlderNewOne) {
     EXPECT_EQ(question.caption.russian.Bytes(), "Резонный вопрос");
 }
 
+// The folding path (64 bytes and more, where the processor can fold), the tables and
+// their joins against the one-bit-at-a-time definition, at every alignment.
+TEST(Checksum, Crc32AgreesWithTheBitwiseDefinitionAtEveryLengthAndAlignment) {
+    auto bitwise = [](const unsigned char* p, size_t n) {
+        uint32_t c = 0xFFFFFFFFu;
+        for (size_t i = 0; i < n; ++i) {
+            c ^= p[i];
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        return ~c;
+    };
+    std::vector<unsigned char> bytes(4200);
+    uint32_t seed = 408;
+    for (unsigned char& b : bytes) b = static_cast<unsigned char>((seed = seed * 1664525u + 1013904223u) >> 24);
+    for (size_t offset = 0; offset < 16; ++offset) {
+        for (size_t n = 0; n + offset <= bytes.size(); n += n < 300 ? 1 : 61) {
+            const unsigned char* p = bytes.data() + offset;
+            ASSERT_EQ(Crc32(p, n), bitwise(p, n)) << "offset " << offset << ", " << n << " bytes";
+            const size_t split = n / 3;
+            ASSERT_EQ(Crc32(p + split, n - split, Crc32(p, split)), bitwise(p, n)) << n << " bytes split";
+        }
+    }
+}
+
 TEST(Checksum, Crc32MatchesTheZipCheckValueAndEveryByteCounts) {
     EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32("", 0), 0u);

@@ -20,4 +20,5 @@ tools/ia32.sh prepare build/mingw
 if [ -s build/mingw/ia32/env ]; then timeout=240; fi
 cmake --preset mingw -DWINE_TEST_TIMEOUT=$timeout >/dev/null
 cmake --build --preset mingw -j"$jobs"
+bash tools/check-reproducible.sh
 ctest --preset mingw

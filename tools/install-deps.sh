@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing the setup needs on a Debian 12 machine:
-# the MinGW-w64 i686 cross compiler (and the x86-64 one for the benchmark's twin), Wine with both loaders (a win64 prefix runs
-# 32-bit programs under real WOW64), Xvfb for message boxes, osslsigncode and openssl
-# for signing setup.exe, and the locales that give Wine its Russian and other user
-# locales. Does nothing when all is there.
+# the MinGW-w64 i686 cross compiler (and the x86-64 one for the benchmark's twin),
+# Wine with both loaders (a win64 prefix runs 32-bit programs under real WOW64), Xvfb
+# for message boxes, osslsigncode and openssl for signing setup.exe, and the locales
+# that give Wine its Russian and other user locales. Does nothing when all is there.
 set -euo pipefail
 
 need=()

@@ -13,6 +13,15 @@ add_custom_command(
     COMMENT "Linker script of the setup programs")
 add_custom_target(setup_linker_script DEPENDS ${SETUP_LINKER_SCRIPT})
 
+# The manifest names the processor architecture of the program: a side-by-side
+# comctl32 of another architecture would not be found.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(SETUP_MANIFEST_ARCH amd64)
+else()
+    set(SETUP_MANIFEST_ARCH X86)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/resources/setup.manifest.in ${CMAKE_BINARY_DIR}/setup.manifest @ONLY)
+
 function(add_setup_variant target base kind version title payload main)
     set(dir ${CMAKE_BINARY_DIR}/variants/${target})
     string(REPLACE "\\" "\\\\" _title "${title}")
@@ -24,7 +33,7 @@ function(add_setup_variant target base kind version title payload main)
     configure_file(${CMAKE_SOURCE_DIR}/setup/package_constants.cpp.in ${dir}/package_constants.cpp @ONLY)
 
     set(icon ${CMAKE_SOURCE_DIR}/resources/tarnwick.ico)
-    set(manifest ${CMAKE_SOURCE_DIR}/resources/setup.manifest)
+    set(manifest ${CMAKE_BINARY_DIR}/setup.manifest)
     add_custom_command(
         OUTPUT ${dir}/setup.rc ${dir}/payload-sums.bin
         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_resources.py --payload ${payload}

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing the setup needs on a Debian 12 machine:
-# the MinGW-w64 i686 cross compiler, Wine with both loaders (a win64 prefix runs
-# 32-bit programs under real WOW64), Xvfb for message boxes, osslsigncode and openssl
-# for signing setup.exe, and the locales that give Wine its Russian and other user
-# locales. Does nothing when all is there.
+# the MinGW-w64 i686 cross compiler (and the x86-64 one for the benchmark's twin),
+# Wine with both loaders (a win64 prefix runs 32-bit programs under real WOW64), Xvfb
+# for message boxes, osslsigncode and openssl for signing setup.exe, and the locales
+# that give Wine its Russian and other user locales. Does nothing when all is there.
 set -euo pipefail
 
 need=()
 command -v i686-w64-mingw32-g++ >/dev/null 2>&1 || need+=(g++-mingw-w64-i686)
+# The x86-64 twin (preset mingw64) that tools/bench.sh times where 32-bit code is emulated.
+command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64)
 command -v wine >/dev/null 2>&1 || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 [ -x /usr/lib/wine/wine ] || need+=(wine32:i386)

@@ -37,8 +37,6 @@ void Open(const std::string& utf8Path) {
 
 void Close() { file.Reset(); }
 
-bool Active() { return file.Valid(); }
-
 void Write(const Text& line) {
     if (!file.Valid()) return;
     const DWORD error = ::GetLastError();  // a caller may still want the error of its own call

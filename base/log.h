@@ -12,7 +12,6 @@ namespace runlog {
 // Starts appending to the file; an empty name keeps no log.
 void Open(const std::string& utf8Path);
 void Close();
-bool Active();
 
 void Write(const Text& line);
 inline void Write(const char* fixed) { Write(Text::Fixed(fixed)); }

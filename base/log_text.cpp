@@ -1,14 +1,11 @@
 #include "base/log_text.h"
 
+#include "base/number_text.h"
+
 namespace {
 
 void AppendDigits(std::string& out, int value, int width) {
-    std::string digits;
-    unsigned magnitude = value < 0 ? 0u : static_cast<unsigned>(value);
-    do {
-        digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
+    const std::string digits = DecimalText(value < 0 ? 0u : static_cast<uint32_t>(value));
     if (digits.size() < static_cast<size_t>(width)) out.append(static_cast<size_t>(width) - digits.size(), '0');
     out += digits;
 }
@@ -47,7 +44,7 @@ std::string OneLine(const std::string& text) {
 std::string ErrorText(unsigned long error, const std::string& systemText) {
     std::string text = systemText;
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    std::string out = "error " + std::to_string(error);
+    std::string out = "error " + DecimalText(static_cast<uint32_t>(error));
     if (!text.empty()) out += ": " + OneLine(text);
     return out;
 }

@@ -33,7 +33,8 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
     if (status != ERROR_SUCCESS) {
         opened.Detach();  // the out-parameter is undefined on failure
         // A key that is only looked for may well be missing; one to be created is needed.
-        if (canCreate) runlog::SystemCallFailed("RegCreateKeyExW", static_cast<unsigned long>(status), Text::FromUtf8(sub));
+        if (canCreate)
+            runlog::SystemCallFailed("RegCreateKeyExW", static_cast<unsigned long>(status), Text::FromUtf8(sub));
         return false;
     }
     key_ = std::move(opened);

@@ -46,7 +46,9 @@ constexpr REGSAM kAllAccess64 = KEY_ALL_ACCESS | KEY_WOW64_64KEY;  // 0xF013F
 
 TRegistry& Registry() { return *registry; }
 
-Language UserLanguage() { return IsRussianUiLocale(seams::getUserDefaultLcid()) ? Language::Russian : Language::English; }
+Language UserLanguage() {
+    return IsRussianUiLocale(seams::getUserDefaultLcid()) ? Language::Russian : Language::English;
+}
 
 void StartUp(const RunOptions& options) {
     LARGE_INTEGER counter;

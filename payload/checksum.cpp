@@ -50,16 +50,16 @@ constexpr size_t kEntrySize = kNameWidth + kTypeWidth + 8;
 #if defined(__i386__) || defined(__x86_64__)
 #define SETUP_CRC32_FOLDING 1
 
-// Folding with carry-less multiplication (PCLMULQDQ), four 128-bit lanes at a time,
-// then a Barrett reduction to 32 bits: several times the table's speed, so that the
-// check at every start costs about what reading the payload costs. The constants are
-// the bit-reflected x^n mod P(x) of the ZIP polynomial that the folding distances
-// need. `c` is the running (inverted) state; `size` is at least 64 and a multiple of 16.
 // One 128-bit lane carried the folding distance forward and joined with the next data.
 __attribute__((target("pclmul,sse4.1"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
     return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x11), _mm_clmulepi64_si128(x, k, 0x00)), next);
 }
 
+// Folding with carry-less multiplication (PCLMULQDQ), four 128-bit lanes at a time,
+// then a Barrett reduction to 32 bits: several times the table's speed, so that the
+// check at every start costs about what reading the payload costs. The constants are
+// the bit-reflected x^n mod P(x) of the ZIP polynomial that the folding distances
+// need. `c` is the running (inverted) state; `size` is at least 64 and a multiple of 16.
 __attribute__((target("pclmul,sse4.1"))) uint32_t FoldCrc32(const unsigned char* p, size_t size, uint32_t c) {
     alignas(16) static const uint64_t k1k2[2] = {0x0154442bd4u, 0x01c6e41596u};
     alignas(16) static const uint64_t k3k4[2] = {0x01751997d0u, 0x00ccaa009eu};

@@ -46,8 +46,8 @@ bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
         runlog::Write(Text::FromUtf8(path_) + " is a read-only file of someone else's");
         return false;
     }
-    win::UniqueFile file(
-        ::CreateFileW(WidePath(path_).data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueFile file(::CreateFileW(WidePath(path_).data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!Succeeded(file.Valid(), "CreateFileW", path_)) return false;
     present_ = true;
     // Flushed before the rename, so that the renamed file is never one whose data
@@ -68,7 +68,8 @@ bool TemporaryCopy::MoveTo(const std::string& target, Target expected) {
     // Without MOVEFILE_REPLACE_EXISTING a file that appeared since the setup looked is
     // never overwritten unasked: the rename fails instead.
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (expected == Target::Installed ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!Succeeded(::MoveFileExW(WidePath(path_).data(), WidePath(target).data(), flags) != FALSE, "MoveFileExW", target)) return false;
+    const bool moved = ::MoveFileExW(WidePath(path_).data(), WidePath(target).data(), flags) != FALSE;
+    if (!Succeeded(moved, "MoveFileExW", target)) return false;
     present_ = false;
     return true;
 }

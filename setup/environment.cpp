@@ -34,10 +34,10 @@ void ReadIfPresent(TRegistry& reg, const char* name, std::string& field) {
 }
 
 // The install folder named by the uninstall entry under `path`, if there is a usable one.
-std::optional<std::string> UninstallEntryFolder(TRegistry& reg, const std::string& path) {
+std::optional<std::string> UninstallEntryFolder(TRegistry& reg, const std::string& path, const char* view) {
     std::optional<std::string> folder;
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    const Text key = Text::Fixed("HKLM\\" + path + ((reg.Access() & KEY_WOW64_64KEY) ? " (64-bit view)" : ""));
+    const Text key = Text::Fixed("HKLM\\" + path + " (" + view + ")");
     if (reg.OpenKey(path, false)) {
         if (reg.ValueExists("UninstallString")) {
             const std::string value = reg.ReadString("UninstallString");
@@ -94,8 +94,8 @@ void Discover(TRegistry& reg, const std::string& shortName) {
         AddTrailingBackslash(*folder);
 
     c.installFolder = c.programFilesFolder + shortName;
-    std::optional<std::string> found = UninstallEntryFolder(reg, c.uninstallRoot + shortName);
-    if (!found) found = UninstallEntryFolder(reg, Wow6432Path(c.uninstallRoot) + shortName);
+    std::optional<std::string> found = UninstallEntryFolder(reg, c.uninstallRoot + shortName, "native view");
+    if (!found) found = UninstallEntryFolder(reg, Wow6432Path(c.uninstallRoot) + shortName, "32-bit view");
     if (found) c.installFolder = *found;
     AddTrailingBackslash(c.installFolder);
     runlog::Write(Text::Fixed(found ? "install folder: " : "install folder (the default): ") +

@@ -108,7 +108,8 @@ ExitCode RunSetupSequence(const RunOptions& options) {
         return outcome;
     }
 
-    if (options.quiet && !options.startAfterInstall) runlog::Write("start question not asked: quiet mode, no \"runapp\"");
+    if (options.quiet && !options.startAfterInstall)
+        runlog::Write("start question not asked: quiet mode, no \"runapp\"");
     if (options.quiet ? options.startAfterInstall : Ask(StartQuestion(info), Language::Russian))
         StartApplicationAndBringForward(installContext.installFolder, info.shortName);
     return outcome;

@@ -77,8 +77,8 @@ std::string CaptureConsoleOutput(const std::string& command, const CaptureSettin
     // A value that does not fit (the call then returns the size it needs) is no usable path.
     if (length == 0 || length >= MAX_PATH) return std::string();
 
-    const std::string outputFile =
-        ReserveOutputFile(WithTrailingBackslash(EnvironmentVariable("Temp")), settings.random ? settings.random : Random);
+    const std::string outputFile = ReserveOutputFile(WithTrailingBackslash(EnvironmentVariable("Temp")),
+                                                     settings.random ? settings.random : Random);
     if (outputFile.empty()) return JoinTextLines(std::string());
     win::ScopeExit removeFile([&] { ::DeleteFileW(WidePath(outputFile).data()); });
 

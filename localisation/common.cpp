@@ -58,7 +58,7 @@ void StartUp(const RunOptions& options) {
     russianUi = IsRussianUiLocale(lcid);
     boxesSuppressed = options.BoxesSuppressed();
     // Called for its side effect, the 64-bit Windows flag; the text goes to the log only.
-    const std::string description = sysinfo::WindowsDescription(false);
+    const std::string description = sysinfo::IdentifyWindowsAtStartUp();
     registry = std::make_unique<TRegistry>(sysinfo::IsWindows64() ? kAllAccess64 : kAllAccess);
 
     runlog::Write(Text::Fixed("Windows: ") + Text::FromUtf8(description) + "; 64-bit Windows: " +
@@ -67,6 +67,9 @@ void StartUp(const RunOptions& options) {
                   (russianUi ? "; texts in Russian" : "; texts in English"));
 }
 
-void ShutDown() { registry.reset(); }
+void ShutDown() {
+    registry.reset();
+    sysinfo::CompleteWindowsIdentification();
+}
 
 }  // namespace common

@@ -25,6 +25,7 @@ TRegistry& Registry();
 // identifies Windows (which decides the registry view) and creates the registry
 // accessor.
 void StartUp(const RunOptions& options);
+// Releases the accessor and waits for a "ver" of the identification that may still run.
 void ShutDown();
 
 }  // namespace common

@@ -71,19 +71,76 @@ std::string ReadFileContent(const std::string& path) {
 
 }  // namespace
 
-std::string CaptureConsoleOutput(const std::string& command, const CaptureSettings& settings) {
+struct PendingCapture::Run {
+    std::string outputFile;
+    std::string commandLine;
+    DWORD timeoutMs = 0;
+    win::UniqueHandle thread;
+    std::string printed;  // the file as the interpreter left it; written by the thread
+    std::string output;
+    bool ready = false;  // `output` is final
+
+    // On the capture's thread, or on the caller's when no thread could be started. Calls
+    // kernel32 only: the delay-loaded DLLs are bound on the main thread.
+    void Execute() noexcept {
+        try {
+            RunHidden(commandLine, timeoutMs);
+            printed = ReadFileContent(outputFile);
+        } catch (...) {
+            // Out of memory: the output stays empty, the file is still removed.
+        }
+        try {
+            ::DeleteFileW(WidePath(outputFile).data());
+        } catch (...) {
+        }
+    }
+    static DWORD WINAPI ThreadMain(void* parameter) {
+        static_cast<Run*>(parameter)->Execute();
+        return 0;
+    }
+
+    void Wait() {
+        if (!thread) return;
+        ::WaitForSingleObject(thread.Get(), INFINITE);
+        thread.Reset();
+    }
+};
+
+PendingCapture::PendingCapture(const std::string& command, const CaptureSettings& settings)
+    : run_(std::make_unique<Run>()) {
+    run_->ready = true;
     wchar_t interpreter[MAX_PATH];
     const DWORD length = ::GetEnvironmentVariableW(L"ComSpec", interpreter, MAX_PATH);
     // A value that does not fit (the call then returns the size it needs) is no usable path.
-    if (length == 0 || length >= MAX_PATH) return std::string();
+    if (length == 0 || length >= MAX_PATH) return;
 
-    const std::string outputFile = ReserveOutputFile(WithTrailingBackslash(EnvironmentVariable("Temp")),
-                                                     settings.random ? settings.random : Random);
-    if (outputFile.empty()) return JoinTextLines(std::string());
-    win::ScopeExit removeFile([&] { ::DeleteFileW(WidePath(outputFile).data()); });
+    run_->outputFile = ReserveOutputFile(WithTrailingBackslash(EnvironmentVariable("Temp")),
+                                         settings.random ? settings.random : Random);
+    if (run_->outputFile.empty()) {
+        run_->output = JoinTextLines(std::string());
+        return;
+    }
+    run_->commandLine = ConsoleCommandLine(Utf8FromWide(interpreter, length), command, run_->outputFile);
+    run_->timeoutMs = settings.timeoutMs;
+    run_->ready = false;
+    run_->thread.Reset(::CreateThread(nullptr, 0, Run::ThreadMain, run_.get(), 0, nullptr));
+    if (!run_->thread) run_->Execute();
+}
 
-    RunHidden(ConsoleCommandLine(Utf8FromWide(interpreter, length), command, outputFile), settings.timeoutMs);
-    return ConvertOemToAnsi(JoinTextLines(ReadFileContent(outputFile)));
+PendingCapture::~PendingCapture() { run_->Wait(); }
+
+const std::string& PendingCapture::Output() {
+    if (!run_->ready) {
+        run_->Wait();
+        run_->output = ConvertOemToAnsi(JoinTextLines(run_->printed));
+        run_->ready = true;
+    }
+    return run_->output;
+}
+
+std::string CaptureConsoleOutput(const std::string& command, const CaptureSettings& settings) {
+    PendingCapture capture(command, settings);
+    return capture.Output();
 }
 
 std::string ConvertOemToAnsi(const std::string& text) {

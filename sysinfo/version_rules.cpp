@@ -63,6 +63,7 @@ std::string Windows9xWord(const VersionRecord& v) {
 // table names skip the release markers and take the number from the output as it is.
 void AppendFromVerOutput(WindowsFacts& facts, const VersionRecord& v, bool releaseMarkers, ProbeResult& out) {
     const std::string o = facts.VerOutput();
+    out.nameFromVer = true;
     const bool workstation = v.productType == kWorkstation;
     size_t start;
     if (releaseMarkers && Position(o, " 6.2") != 0) {
@@ -134,7 +135,10 @@ void AppendNtVersionWord(WindowsFacts& facts, const VersionRecord& v, uint16_t a
 }
 
 void AppendNt6Edition(WindowsFacts& facts, uint16_t architecture, ProbeResult& out) {
-    if (std::optional<std::string> productName = facts.ProductName()) out.name = *productName;
+    if (std::optional<std::string> productName = facts.ProductName()) {
+        out.name = *productName;
+        out.nameFromVer = false;
+    }
     if (architecture == arch::kAmd64)
         out.name += " 64-bit";
     else if (architecture == arch::kX86)
@@ -255,8 +259,9 @@ std::string DescriptionText(const ProbeResult& probe, bool includeVersion) {
     return probe.name;
 }
 
-std::string DescribeWindows(WindowsFacts& facts, bool includeVersion, WindowsFlags& flags) {
-    const ProbeResult probe = ProbeWindows(facts);
+namespace {
+
+std::string ApplyProbe(const ProbeResult& probe, bool includeVersion, WindowsFlags& flags) {
     flags.nt6Family = probe.nt6Family;
     flags.nt10Family = probe.nt10Family;
     if (!probe.identified) return "unknown";
@@ -265,6 +270,92 @@ std::string DescribeWindows(WindowsFacts& facts, bool includeVersion, WindowsFla
     flags.windows64 = description.find(" 64") != std::string::npos;
     flags.server = description.find("Server") != std::string::npos;
     return description;
+}
+
+}  // namespace
+
+std::string DescribeWindows(WindowsFacts& facts, bool includeVersion, WindowsFlags& flags) {
+    return ApplyProbe(ProbeWindows(facts), includeVersion, flags);
+}
+
+// Each fact as `source` gave it the first time; "ver" from the VerRun.
+class EarlyIdentification::Recorded final : public WindowsFacts {
+public:
+    Recorded(WindowsFacts& source, VerRun& ver) : source_(source), ver_(ver) {}
+
+    std::optional<VersionRecord> Version() override {
+        if (!version_) version_ = source_.Version();
+        return *version_;
+    }
+    uint16_t Architecture() override {
+        if (!architecture_) architecture_ = source_.Architecture();
+        return *architecture_;
+    }
+    bool Metric(SystemMetric metric) override {
+        const int index = static_cast<int>(metric) - static_cast<int>(SystemMetric::TabletPc);
+        if (!metrics_[index]) metrics_[index] = source_.Metric(metric);
+        return *metrics_[index];
+    }
+    std::optional<std::string> ProductName() override {
+        if (!productName_) productName_ = source_.ProductName();
+        return *productName_;
+    }
+    std::optional<std::string> ProductOptions() override {
+        if (!productOptions_) productOptions_ = source_.ProductOptions();
+        return *productOptions_;
+    }
+    bool HasQ246009Hotfix() override {
+        if (!hotfix_) hotfix_ = source_.HasQ246009Hotfix();
+        return *hotfix_;
+    }
+    std::string VerOutput() override {
+        if (ver == Ver::NotStarted) {
+            ver_.Start();
+            ver = Ver::Running;
+        }
+        if (ver == Ver::Running && !await) return std::string();
+        if (ver == Ver::Running) {
+            verOutput_ = ver_.Output();
+            ver = Ver::Done;
+        }
+        return verOutput_;
+    }
+
+    enum class Ver { NotStarted, Running, Done } ver = Ver::NotStarted;
+    bool await = false;  // VerOutput waits for the command instead of giving ""
+
+private:
+    WindowsFacts& source_;
+    VerRun& ver_;
+    std::optional<std::optional<VersionRecord>> version_;
+    std::optional<uint16_t> architecture_;
+    std::optional<bool> metrics_[4];
+    std::optional<std::optional<std::string>> productName_;
+    std::optional<std::optional<std::string>> productOptions_;
+    std::optional<bool> hotfix_;
+    std::string verOutput_;
+};
+
+EarlyIdentification::EarlyIdentification(WindowsFacts& facts, VerRun& ver)
+    : facts_(std::make_unique<Recorded>(facts, ver)) {}
+
+EarlyIdentification::~EarlyIdentification() = default;
+
+std::string EarlyIdentification::Describe(WindowsFlags& flags) {
+    ProbeResult probe = ProbeWindows(*facts_);
+    if (probe.nameFromVer) {
+        facts_->await = true;
+        probe = ProbeWindows(*facts_);
+    }
+    return ApplyProbe(probe, false, flags);
+}
+
+void EarlyIdentification::Complete(WindowsFlags& flags) {
+    if (facts_->ver != Recorded::Ver::Running) return;
+    facts_->await = true;
+    const ProbeResult probe = ProbeWindows(*facts_);
+    flags.nt6Family = probe.nt6Family;
+    flags.nt10Family = probe.nt10Family;
 }
 
 }  // namespace sysinfo

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "base/win32.h"
 #include "tests/harness/harness.h"
 
 namespace {
@@ -147,6 +148,34 @@ TEST(ConsoleCapture, AHangingInterpreterIsEndedAndItsOutputKept) {
         ::CloseHandle(process);
     }
     EXPECT_FALSE(PathExists(TempFolder() + "hangingh"));
+}
+
+TEST(PendingCapture, RunsBesideTheCallerAndRemovesItsFileWithOrWithoutOutput) {
+    EnvironmentSetting comSpec("ComSpec", FakeInterpreter());
+    win::UniqueHandle go(::CreateEventA(nullptr, TRUE, FALSE, "TarnwickFakeInterpreterGo"));
+    ASSERT_TRUE(go);
+    {
+        // The interpreter waits for the event that is set only once the capture has
+        // returned to its caller.
+        sysinfo::PendingCapture capture("wait", Scripted("waitinga"));
+        EXPECT_TRUE(PathExists(TempFolder() + "waitinga"));
+        ::SetEvent(go.Get());
+        EXPECT_EQ(capture.Output(), "released\r\n");
+        EXPECT_EQ(capture.Output(), "released\r\n");
+        EXPECT_FALSE(PathExists(TempFolder() + "waitinga"));
+    }
+    ::ResetEvent(go.Get());
+    {
+        sysinfo::PendingCapture capture("wait", Scripted("waitingb"));
+        ::SetEvent(go.Get());
+    }
+    // Left without its output, the capture still waited for the interpreter.
+    EXPECT_FALSE(PathExists(TempFolder() + "waitingb"));
+    {
+        EnvironmentSetting noComSpec("ComSpec", std::nullopt);
+        sysinfo::PendingCapture capture("wait");
+        EXPECT_EQ(capture.Output(), "");
+    }
 }
 
 TEST(OemToAnsi, SameAsTheCodePageConversionAndAsLong) {

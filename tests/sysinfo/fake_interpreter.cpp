@@ -4,6 +4,8 @@
 //   report  how it was started: its command line, the show-window request, whether it has
 //           a console of its own, and a line of OEM bytes 0x80 to 0x87
 //   hang    a line, then nothing for a minute (the capture must end it)
+//   wait    "released" once the event "TarnwickFakeInterpreterGo" is set, "not released"
+//           when it is not set within 20 seconds
 // With FAKE_INTERPRETER_LOG set it first appends a line to that file for each start;
 // with FAKE_INTERPRETER_FORWARD set it then runs that interpreter with its own arguments
 // instead, the same way it was started itself.
@@ -80,6 +82,12 @@ int main() {
         std::snprintf(line, sizeof line, "flags=0x%lX\r\nshow=%u\r\nconsole=%s\r\n", startup.dwFlags,
                       startup.wShowWindow, console ? "yes" : "no");
         Append(file, "command=" + commandLine + "\r\n" + line + "oem=\x80\x81\x82\x83\x84\x85\x86\x87\r\n");
+        return 0;
+    }
+    if (command == "wait") {
+        HANDLE go = ::CreateEventA(nullptr, TRUE, FALSE, "TarnwickFakeInterpreterGo");
+        const bool released = go != nullptr && ::WaitForSingleObject(go, 20000) == WAIT_OBJECT_0;
+        Append(file, released ? "released\r\n" : "not released\r\n");
         return 0;
     }
     if (command == "hang") {

@@ -2,8 +2,8 @@
 //   version_probe.exe OUTPUT_FILE
 // runs the common start-up and writes into OUTPUT_FILE, one NAME=VALUE a line: the
 // description that start-up computed (and discarded), the four flags, whether the shared
-// registry accessor sees a key that only the 64-bit view holds, the files that the
-// start-up left in the temporary folder, how long it took, and the description that the
+// registry accessor sees a key that only the 64-bit view holds, the files that
+// start-up and shut-down left in the temporary folder, how long it took, and the description that the
 // rules give for the facts read here directly.
 #include <windows.h>
 
@@ -155,13 +155,18 @@ int main(int argc, char** argv) {
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     const bool view64 = registry.OpenKey(kProbeKey, false);
     registry.CloseKey();
+    const bool windows64 = sysinfo::IsWindows64();
+    const bool server = sysinfo::IsServer();
+    // The family flags may wait for a "ver" that runs beside the start-up; shut-down
+    // completes them and removes its file.
+    common::ShutDown();
     std::string newFiles;
     for (const std::string& name : TempNames())
         if (!before.count(name)) newFiles += name + " ";
 
     std::string report = "description=" + startupDescription + "\r\n";
-    report += std::string("windows64=") + YesNo(sysinfo::IsWindows64()) + "\r\n";
-    report += std::string("server=") + YesNo(sysinfo::IsServer()) + "\r\n";
+    report += std::string("windows64=") + YesNo(windows64) + "\r\n";
+    report += std::string("server=") + YesNo(server) + "\r\n";
     report += std::string("nt6=") + YesNo(sysinfo::IsNt6Family()) + "\r\n";
     report += std::string("nt10=") + YesNo(sysinfo::IsNt10Family()) + "\r\n";
     report += std::string("view64=") + (view64 ? "found" : "absent") + "\r\n";
@@ -169,7 +174,6 @@ int main(int argc, char** argv) {
     report += "startup_ms=" +
               std::to_string((ended.QuadPart - started.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart)) +
               "\r\n";
-    common::ShutDown();
 
     DirectFacts facts;
     sysinfo::WindowsFlags flags;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/sysinfo/fake_facts.h"
 
 namespace sysinfo_test {
@@ -597,6 +599,87 @@ TEST(WindowsDescriptionFlags, NoVersionGivesUnknownAndKeepsTheFlags) {
     unknownPlatform.version->platformId = 0;
     EXPECT_EQ(DescribeWindows(unknownPlatform, false, flags), "unknown");
     EXPECT_TRUE(flags.windows64);
+}
+
+// ---- Start-up's identification, with "ver" running beside it ------------------------
+
+// A "ver" that notes in the facts' list when it is started and when it is waited for.
+class FakeVer final : public sysinfo::VerRun {
+public:
+    FakeVer(std::string output, Asked& asked) : output_(std::move(output)), asked_(asked) {}
+    void Start() override { asked_.push_back("ver started"); }
+    std::string Output() override {
+        asked_.push_back("ver awaited");
+        return output_;
+    }
+
+private:
+    std::string output_;
+    Asked& asked_;
+};
+
+TEST(EarlyIdentification, SameTextAndFlagsWaitingOnlyWhereVerShapesTheName) {
+    const std::string ver10 = "\r\nMicrosoft Windows [Version 10.0.19045.3803]\r\n";
+    struct Row {
+        const char* label;
+        std::optional<VersionRecord> record;
+        uint16_t architecture;
+        std::optional<std::string> productName;
+        std::string ver;
+        bool verStarted;
+        bool awaitedAtOnce;
+    };
+    const Row rows[] = {
+        {"10 reporting 6.2", Nt(6, 2, 1), arch::kAmd64, "Windows 10 Pro", ver10, true, false},
+        {"server reporting 6.2", Nt(6, 2, 3), arch::kX86, "Windows Server 2019 Standard", ver10, true, false},
+        {"8.1 reporting 6.2", Nt(6, 2, 1), arch::kX86, "Windows 8.1", "\r\nMicrosoft Windows [Version 6.3.9600]\r\n",
+         true, false},
+        {"6.2 without a product name", Nt(6, 2, 1), arch::kAmd64, std::nullopt, ver10, true, true},
+        // Only "ver" can put " 64" into this name: the 64-bit Windows flag waits for it.
+        {"6.2, x86, a 64 from ver", Nt(6, 2, 1), arch::kX86, std::nullopt, "Microsoft Windows [Version 64.0.1]",
+         true, true},
+        {"unlisted major 11", Nt(11, 0, 1), arch::kAmd64, "Windows 11", ver10, true, true},
+        {"6.2 without the extended record", Nt(6, 2, 1, 0, "", false), arch::kAmd64, "Windows 10", ver10, true, true},
+        {"7", Nt(6, 1, 1, 0, "Service Pack 1"), arch::kAmd64, "Windows 7 Professional", "", false, false},
+        {"XP", Nt(5, 1, 1, 0, "Service Pack 3"), arch::kX86, std::nullopt, "", false, false},
+        {"no version record", std::nullopt, arch::kX86, std::nullopt, "", false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        FakeFacts waiting;
+        waiting.version = row.record;
+        waiting.architecture = row.architecture;
+        waiting.productName = row.productName;
+        waiting.ver = row.ver;
+        WindowsFlags expected;
+        const std::string description = DescribeWindows(waiting, false, expected);
+
+        FakeFacts facts;
+        facts.version = row.record;
+        facts.architecture = row.architecture;
+        facts.productName = row.productName;
+        facts.ver = "asked of the facts";
+        FakeVer ver(row.ver, facts.asked);
+        WindowsFlags flags;
+        sysinfo::EarlyIdentification early(facts, ver);
+        EXPECT_EQ(early.Describe(flags), description);
+        EXPECT_EQ(flags.windows64, expected.windows64);
+        EXPECT_EQ(flags.server, expected.server);
+        const bool awaited = std::count(facts.asked.begin(), facts.asked.end(), "ver awaited") > 0;
+        EXPECT_EQ(awaited, row.awaitedAtOnce);
+
+        early.Complete(flags);
+        EXPECT_EQ(flags.nt6Family, expected.nt6Family);
+        EXPECT_EQ(flags.nt10Family, expected.nt10Family);
+        early.Complete(flags);
+        // Each fact asked once, in the order of the waiting probe; "ver" started where
+        // that probe asked for it, and waited for once.
+        Asked order;
+        for (const std::string& fact : facts.asked)
+            if (fact != "ver awaited") order.push_back(fact == "ver started" ? "ver" : fact);
+        EXPECT_EQ(order, waiting.asked);
+        EXPECT_EQ(std::count(facts.asked.begin(), facts.asked.end(), "ver awaited"), row.verStarted ? 1 : 0);
+    }
 }
 
 }  // namespace

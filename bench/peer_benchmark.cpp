@@ -569,11 +569,10 @@ int main(int argc, char** argv) {
     std::printf(rowFormat, "", "setup.exe", "NSIS", "baseline", "setup/b", "NSIS/b", "NSIS/setup", "goal");
 
     auto timingRow = [rowFormat](const char* label, const Case& setup, const Case& nsis, const Case& baseline,
-                                 bool goals) {
+                                 bool goals, std::string goal = std::string()) {
         const double s = Median(setup.ms), n = Median(nsis.ms), b = Median(baseline.ms);
         const bool all = !setup.ms.empty() && !nsis.ms.empty() && !baseline.ms.empty();
         const bool someFailed = setup.failed || nsis.failed || baseline.failed;
-        std::string goal;
         if (goals)
             goal = !all ? "not measured"
                         : "setup/b <= 1.5: " + Verdict(s / b <= 1.5) + "; NSIS/setup >= 5: " + Verdict(n / s >= 5);
@@ -587,7 +586,19 @@ int main(int argc, char** argv) {
     timingRow("replacement of version 400, ms", setupReplace, nsisReplace, durable, true);
     timingRow("fresh install, x4 package, ms", setupX4, nsisX4, copyX4, false);
     timingRow("start-up to the first question, win7, ms", groups[3][0], groups[3][1], groups[3][2], false);
-    timingRow("start-up to the first question, win10, ms", groups[4][0], groups[4][1], groups[4][2], false);
+    {
+        // Windows 8 and later report 6.2 to this program, so there start-up also runs "ver".
+        const Case& win7 = groups[3][0];
+        const Case& win10 = groups[4][0];
+        std::string goal = "not measured";
+        if (!win7.ms.empty() && !win10.ms.empty()) {
+            const double later = Median(win10.ms) - Median(win7.ms);
+            char text[96];
+            std::snprintf(text, sizeof text, "setup win10 - win7 = %.1f ms <= 150: ", later);
+            goal = text + Verdict(later <= 150);
+        }
+        timingRow("start-up to the first question, win10, ms", win10, groups[4][1], groups[4][2], false, goal);
+    }
     {
         const double n = Median(noop.ms), b = Median(copyFresh.ms);
         const std::string share =

@@ -56,12 +56,13 @@ public:
 // Start-up's identification: the description and flags that DescribeWindows gives with
 // the include-version switch off, without waiting for "ver" where its output cannot
 // change them. The command is started where the probe needs its output, and the probe
-// goes on with an empty one; only when the name text was built from it (NT 6 without a
-// product name, or an unlisted major) is the probe repeated with the real output. The
-// product name replaces the name text whole, so on the releases that report 6.2 the
-// description, the 64-bit Windows flag and the server flag do not depend on "ver"; the
-// version text and the NT 10 family flag do, and Complete sets that flag afterwards.
-// Every fact is asked of `facts` once, however often the probe runs.
+// goes on with an empty one; only when the name text was built from it (6.2 without a
+// product name or without the extended record, or an unlisted major) is the probe
+// repeated with the real output. The product name replaces the name text whole, so on
+// the releases that report 6.2 the description, the 64-bit Windows flag and the server
+// flag do not depend on "ver"; the version text and the NT 10 family flag do, and
+// Complete sets that flag afterwards. Every fact is asked of `facts` once, however
+// often the probe runs.
 class EarlyIdentification {
 public:
     EarlyIdentification(WindowsFacts& facts, VerRun& ver);

@@ -16,3 +16,19 @@ std::string WithTrailingBackslash(std::string folder);
 // relative ones and those already in that form stay as they are.
 std::string ExtendedLengthPath(const std::string& path, size_t utf16Length);
 constexpr size_t kLongPathFrom = 260 - 12;
+
+// The path of a folder and the file name in it, split at the last backslash: "C:\a\b.log"
+// gives "C:\a" and "b.log", "C:\b.log" gives "C:\" and "b.log". A path without a
+// backslash, or one that ends with one, names no file in a folder: both parts empty.
+struct FolderAndName {
+    std::string folder;
+    std::string name;
+};
+FolderAndName SplitFolderAndName(const std::string& path);
+
+// True when `filePath`, where the file system says an open file lies (a path from its
+// volume's root, as a handle's file name reads, every link and junction already
+// followed), is the entry `name` directly inside the folder that lies at `folderPath`.
+// The folder part is taken as the file system wrote it; the name is compared without
+// regard to the case of the ASCII letters, as the file system matches names.
+bool IsEntryOf(const std::string& filePath, const std::string& folderPath, const std::string& name);

@@ -5,8 +5,11 @@
 #include <new>
 
 #include "base/errors.h"
+#include "base/files.h"
 #include "base/log.h"
+#include "base/path_text.h"
 #include "base/system.h"
+#include "base/wide_text.h"
 #include "localisation/common.h"
 #include "localisation/message_box.h"
 #include "localisation/messages.h"
@@ -18,21 +21,54 @@
 
 namespace {
 
-int32_t ProbeVersion(VersionedKind kind, const std::string& path) {
+// The version of a file held open for reading, by its kind's probe.
+int32_t ProbeVersion(VersionedKind kind, HANDLE file, const std::string& path) {
     switch (kind) {
-    case VersionedKind::Pak: return PakVersion(path);
-    case VersionedKind::ThreeBs: return ThreeBsVersion(path);
+    case VersionedKind::Pak: return ReadVersionField(file, kPakVersionField);
+    case VersionedKind::ThreeBs: return ReadVersionField(file, kThreeBsVersionField);
     case VersionedKind::Language: {
         // An unreadable language file is no failure of the step: it counts as version 0,
         // after the user has been told.
-        const LanguageVersion reading = LanguageFileVersion(path);
+        const LanguageVersion reading = LanguageFileVersion(file, path);
         if (reading.problem) ShowError(*reading.problem);
         return reading.version;
     }
-    case VersionedKind::Cok: return CokVersion(path);
+    case VersionedKind::Cok: return ReadVersionField(file, kCokVersionField);
     case VersionedKind::None: break;
     }
     return 0;
+}
+
+// The installed file as the version comparison sees it.
+struct InstalledFile {
+    int32_t version = 0;
+    bool readOnly = false;
+};
+
+// Opened as its kind's probe opens it (a fixed field without sharing, so that a file
+// another process holds reads as 0), and read only where it is the folder's own entry:
+// a link there to a file elsewhere is never read. It counts as version 0 then, and the
+// rename replaces the link, not what it leads to.
+InstalledFile ProbeInstalled(const files::Folder& folder, const std::string& name, VersionedKind kind) {
+    InstalledFile installed;
+    const std::string path = folder.Path() + name;
+    const DWORD share = kind == VersionedKind::Language ? FILE_SHARE_READ : 0;
+    win::UniqueFile file(::CreateFileW(WidePath(path).data(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file && !folder.Holds(file.Get(), name)) {
+        runlog::Write(Text::FromUtf8(path) + ": not the install folder's own file; not read, taken as version 0");
+        return installed;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (file && ::GetFileInformationByHandle(file.Get(), &info))
+        installed.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    else if (!file) {
+        const DWORD attributes = ::GetFileAttributesW(WidePath(path).data());
+        installed.readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    }
+    if (kind != VersionedKind::None && (file || kind == VersionedKind::Language))
+        installed.version = ProbeVersion(kind, file.Get(), path);
+    return installed;
 }
 
 bool AskReplaceWithOlder(const std::string& target, int32_t installedVersion, int32_t newVersion) {
@@ -45,25 +81,34 @@ bool AskReplaceWithOlder(const std::string& target, int32_t installedVersion, in
 // installed file or none, or the new one whole. An installed file is replaced only
 // after the version comparison of `kind`. Raises SilentAbort on any failure.
 void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces, VersionedKind kind) {
+    const FolderAndName where = SplitFolderAndName(target);
+    const files::Folder folder(where.folder);
+    if (!folder.Valid()) throw SilentAbort{};
     const bool installed = IsExistingFile(target);
-    TemporaryCopy copy(TemporaryName(target));
+    TemporaryCopy copy(folder, TemporaryName(where.name));
     if (!copy.Write(pieces)) throw SilentAbort{};
     if (!installed) {
-        if (!copy.MoveTo(target, TemporaryCopy::Target::Absent)) throw SilentAbort{};
+        if (!copy.MoveTo(where.name, TemporaryCopy::Target::Absent)) throw SilentAbort{};
         runlog::Write(Text::FromUtf8(target) + ": written (no file was installed)");
         return;
     }
 
+    const InstalledFile current = ProbeInstalled(folder, where.name, kind);
+    // Windows refuses to rename over a read-only file; the same everywhere (Wine run as
+    // root would not).
+    if (current.readOnly) {
+        runlog::Write(Text::FromUtf8(target) + " is read-only");
+        throw SilentAbort{};
+    }
     bool older = false;
     if (kind != VersionedKind::None) {
-        const int32_t newVersion = ProbeVersion(kind, copy.Path());
-        const int32_t installedVersion = ProbeVersion(kind, target);
-        runlog::Write(Text::FromUtf8(target) + ": installed version " + std::to_string(installedVersion) +
+        const int32_t newVersion = ProbeVersion(kind, copy.Handle(), copy.Path());
+        runlog::Write(Text::FromUtf8(target) + ": installed version " + std::to_string(current.version) +
                       ", new version " + std::to_string(newVersion));
-        older = installedVersion > newVersion;
+        older = current.version > newVersion;
         if (older) {
             HideProgress();
-            if (!AskReplaceWithOlder(target, installedVersion, newVersion)) {
+            if (!AskReplaceWithOlder(target, current.version, newVersion)) {
                 copy.Discard();
                 runlog::Write(Text::FromUtf8(target) + ": kept, the installed file is newer");
                 ShowProgress("", "");
@@ -71,7 +116,7 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
             }
         }
     }
-    if (!copy.MoveTo(target, TemporaryCopy::Target::Installed)) throw SilentAbort{};
+    if (!copy.MoveTo(where.name, TemporaryCopy::Target::Installed)) throw SilentAbort{};
     runlog::Write(Text::FromUtf8(target) + ": replaced");
     if (older) ShowProgress("", "");
 }

@@ -29,52 +29,88 @@ bool WriteAll(HANDLE file, const std::string& path, std::initializer_list<Bytes>
     return true;
 }
 
-}  // namespace
-
-namespace {
 bool IsReadOnly(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(WidePath(path).data());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
+
 }  // namespace
 
-bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
+bool TemporaryCopy::RemoveLeftover() {
+    if (::GetFileAttributesW(WidePath(path_).data()) == INVALID_FILE_ATTRIBUTES) return true;
     // A read-only file under the temporary name is someone's, not a leftover of an
-    // earlier run. Windows refuses to truncate it; an administrator's process on other
+    // earlier run. Windows refuses to remove it; an administrator's process on other
     // systems (Wine run as root) would not, so the rule is kept here.
     if (IsReadOnly(path_)) {
         runlog::Write(Text::FromUtf8(path_) + " is a read-only file of someone else's");
         return false;
     }
-    win::UniqueFile file(::CreateFileW(WidePath(path_).data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!Succeeded(file.Valid(), "CreateFileW", path_)) return false;
-    present_ = true;
-    // Flushed before the rename, so that the renamed file is never one whose data
-    // had not reached the disk.
-    const bool written = WriteAll(file.Get(), path_, pieces) &&
-                         Succeeded(::FlushFileBuffers(file.Get()) != FALSE, "FlushFileBuffers", path_);
-    const bool closed = Succeeded(::CloseHandle(file.Detach()) != FALSE, "CloseHandle", path_);
-    return written && closed;
-}
-
-bool TemporaryCopy::MoveTo(const std::string& target, Target expected) {
-    if (!present_) return false;
-    // Windows refuses to rename over a read-only file; the same everywhere.
-    if (expected == Target::Installed && IsReadOnly(target)) {
-        runlog::Write(Text::FromUtf8(target) + " is read-only");
+    if (!files::ActsByHandle()) return Succeeded(::DeleteFileW(WidePath(path_).data()) != FALSE, "DeleteFileW", path_);
+    // A delete by name follows a link planted under the name. Opened as a reparse point
+    // the name itself is held on Windows; Wine 8 follows a Unix link even then, and the
+    // check below refuses what it leads to.
+    win::UniqueFile leftover(::CreateFileW(WidePath(path_).data(), DELETE | FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!Succeeded(leftover.Valid(), "CreateFileW", path_)) return false;
+    if (!folder_.Holds(leftover.Get(), name_)) {
+        runlog::Write(Text::FromUtf8(path_) + ": left by an earlier run, cannot be removed on its own");
         return false;
     }
-    // Without MOVEFILE_REPLACE_EXISTING a file that appeared since the setup looked is
-    // never overwritten unasked: the rename fails instead.
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (expected == Target::Installed ? MOVEFILE_REPLACE_EXISTING : 0);
-    const bool moved = ::MoveFileExW(WidePath(path_).data(), WidePath(target).data(), flags) != FALSE;
-    if (!Succeeded(moved, "MoveFileExW", target)) return false;
+    return Succeeded(files::DeleteByHandle(leftover.Get()), "SetFileInformationByHandle(FileDispositionInfo)", path_);
+}
+
+bool TemporaryCopy::Write(std::initializer_list<Bytes> pieces) {
+    if (!RemoveLeftover()) return false;
+    // Created new: a name that is a link, dangling or not, makes the call fail instead
+    // of writing where the link leads. Not shared, and kept open to the rename.
+    file_.Reset(::CreateFileW(WidePath(path_).data(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!Succeeded(file_.Valid(), "CreateFileW", path_)) return false;
+    present_ = true;
+    // Before the first byte: the new file must be the folder's own entry with one name,
+    // whatever the folder or the name turned into since they were looked at.
+    if (!folder_.Holds(file_.Get(), name_)) {
+        runlog::Write(Text::FromUtf8(path_) + ": the new copy does not lie in the install folder; removed unwritten");
+        Discard();
+        return false;
+    }
+    // Flushed before the rename, so that the renamed file is never one whose data had
+    // not reached the disk.
+    return WriteAll(file_.Get(), path_, pieces) &&
+           Succeeded(::FlushFileBuffers(file_.Get()) != FALSE, "FlushFileBuffers", path_);
+}
+
+bool TemporaryCopy::MoveTo(const std::string& targetName, Target expected) {
+    if (!present_) return false;
+    const std::string target = folder_.Path() + targetName;
+    const bool replace = expected == Target::Installed;
+    // Without replacing, a file that appeared since the setup looked is never overwritten
+    // unasked: the rename fails instead.
+    if (files::ActsByHandle()) {
+        if (!files::RenameByHandle(file_.Get(), target, replace)) return false;
+        file_.Reset();
+    } else {
+        file_.Reset();
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+        if (!Succeeded(::MoveFileExW(WidePath(path_).data(), WidePath(target).data(), flags) != FALSE, "MoveFileExW",
+                       target))
+            return false;
+    }
     present_ = false;
     return true;
 }
 
 void TemporaryCopy::Discard() {
-    if (present_) ::DeleteFileW(WidePath(path_).data());
+    if (present_) {
+        // Through the handle: the file this run created goes, whatever its name leads to now.
+        if (file_ && files::DeleteByHandle(file_.Get()))
+            file_.Reset();
+        else {
+            file_.Reset();
+            ::DeleteFileW(WidePath(path_).data());
+        }
+    }
+    file_.Reset();
     present_ = false;
 }

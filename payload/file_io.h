@@ -1,5 +1,6 @@
-// Writing files so that nothing half-written is left behind: a temporary copy, written
-// and flushed in full, that becomes its target in one atomic rename or removes itself.
+// Writing files so that nothing half-written is left behind: a temporary copy, created
+// new in the install folder, written and flushed in full, that becomes its target in one
+// atomic rename through its own handle or removes itself.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "base/files.h"
 #include "base/win32.h"
 
 struct Bytes {
@@ -16,23 +18,34 @@ struct Bytes {
 
 class TemporaryCopy {
 public:
-    explicit TemporaryCopy(std::string path) : path_(std::move(path)) {}
+    // The copy `name` in `folder`, which must outlive it.
+    TemporaryCopy(const files::Folder& folder, std::string name)
+        : folder_(folder), name_(std::move(name)), path_(folder.Path() + name_) {}
     TemporaryCopy(const TemporaryCopy&) = delete;
     TemporaryCopy& operator=(const TemporaryCopy&) = delete;
     ~TemporaryCopy() { Discard(); }
 
     const std::string& Path() const { return path_; }
-    // Writes the pieces (overwriting a file an earlier run left there) and flushes them
-    // to disk.
+    // Removes a copy an earlier run left (its name only, never a file a link leads to),
+    // creates the copy new, makes sure it is the folder's own entry, writes the pieces
+    // and flushes them to disk.
     bool Write(std::initializer_list<Bytes> pieces);
+    // The written copy, open for reading until it is moved or discarded.
+    HANDLE Handle() const { return file_.Get(); }
     enum class Target { Absent, Installed };
-    // Renames the copy to target: over the installed file, or to a name that must still
-    // be free. The target is either what it was or the whole new file.
-    bool MoveTo(const std::string& target, Target expected);
+    // Renames the copy to the folder's entry `targetName`: over the installed file, or
+    // to a name that must still be free. The target is either what it was or the whole
+    // new file.
+    bool MoveTo(const std::string& targetName, Target expected);
     // Removes the copy; a failure to remove is ignored.
     void Discard();
 
 private:
+    bool RemoveLeftover();
+
+    const files::Folder& folder_;
+    std::string name_;
     std::string path_;
-    bool present_ = false;
+    win::UniqueFile file_;
+    bool present_ = false;  // written by this run and not yet moved or removed
 };

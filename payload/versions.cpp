@@ -15,21 +15,10 @@
 
 namespace {
 
-// A pipe or a device opened by name could block a read forever; only disk files are
-// read.
-bool IsDiskFile(const win::UniqueFile& file) { return ::GetFileType(file.Get()) == FILE_TYPE_DISK; }
-
-int32_t ReadVersionField(const std::string& path, VersionField field) {
-    if (!IsExistingFile(path)) return 0;
-    win::UniqueFile file(
-        ::CreateFileW(WidePath(path).data(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !IsDiskFile(file)) return 0;
-    if (::SetFilePointer(file.Get(), static_cast<LONG>(field.offset), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
-        return 0;
-    unsigned char bytes[4] = {};
-    DWORD got = 0;
-    if (!::ReadFile(file.Get(), bytes, field.width, &got, nullptr)) return 0;
-    return DecodeVersionField(bytes, got, field);
+win::UniqueFile OpenForProbe(const std::string& path, DWORD share) {
+    if (!IsExistingFile(path)) return win::UniqueFile();
+    return win::UniqueFile(
+        ::CreateFileW(WidePath(path).data(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 class FileSource : public ByteSource {
@@ -45,14 +34,6 @@ public:
 private:
     HANDLE file_;
 };
-
-std::optional<int32_t> ReadLanguageFile(const std::string& path) {
-    win::UniqueFile file(::CreateFileW(WidePath(path).data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file || !IsDiskFile(file)) return std::nullopt;
-    FileSource source(file.Get());
-    return ReadLanguageVersion(source);
-}
 
 using GetFileVersionInfoSizeWFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
 using GetFileVersionInfoWFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
@@ -82,20 +63,41 @@ bool InsideBuffer(const std::vector<char>& buffer, const void* value, UINT lengt
 
 }  // namespace
 
-int32_t PakVersion(const std::string& path) { return ReadVersionField(path, kPakVersionField); }
-int32_t CokVersion(const std::string& path) { return ReadVersionField(path, kCokVersionField); }
-int32_t ThreeBsVersion(const std::string& path) { return ReadVersionField(path, kThreeBsVersionField); }
+int32_t ReadVersionField(HANDLE file, VersionField field) {
+    if (file == INVALID_HANDLE_VALUE || ::GetFileType(file) != FILE_TYPE_DISK) return 0;
+    if (::SetFilePointer(file, static_cast<LONG>(field.offset), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return 0;
+    unsigned char bytes[4] = {};
+    DWORD got = 0;
+    if (!::ReadFile(file, bytes, field.width, &got, nullptr)) return 0;
+    return DecodeVersionField(bytes, got, field);
+}
 
-LanguageVersion LanguageFileVersion(const std::string& path) {
+LanguageVersion LanguageFileVersion(HANDLE file, const std::string& path) {
     LanguageVersion result;
-    if (!IsExistingFile(path)) return result;
-    // The file is closed before the caller shows the problem: the box waits for the user.
-    const std::optional<int32_t> version = ReadLanguageFile(path);
+    std::optional<int32_t> version;
+    if (file != INVALID_HANDLE_VALUE && ::GetFileType(file) == FILE_TYPE_DISK &&
+        ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
+        FileSource source(file);
+        version = ReadLanguageVersion(source);
+    }
     if (version)
         result.version = *version;
     else
         result.problem = messages::CannotReadLanguageFile(path);
     return result;
+}
+
+int32_t PakVersion(const std::string& path) { return ReadVersionField(OpenForProbe(path, 0).Get(), kPakVersionField); }
+int32_t CokVersion(const std::string& path) { return ReadVersionField(OpenForProbe(path, 0).Get(), kCokVersionField); }
+int32_t ThreeBsVersion(const std::string& path) {
+    return ReadVersionField(OpenForProbe(path, 0).Get(), kThreeBsVersionField);
+}
+
+LanguageVersion LanguageFileVersion(const std::string& path) {
+    if (!IsExistingFile(path)) return LanguageVersion();
+    // The file is closed before the caller shows the problem: the box waits for the user.
+    return LanguageFileVersion(OpenForProbe(path, FILE_SHARE_READ).Get(), path);
 }
 
 std::string ExecutableVersionText(const std::string& path) {

@@ -2,6 +2,8 @@
 // version texts. Probes never fail: a field that cannot be read gives 0 or "".
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +24,12 @@ struct LanguageVersion {
     std::optional<MessagePair> problem;
 };
 LanguageVersion LanguageFileVersion(const std::string& path);
+
+// The same probes on a file the caller holds open for reading, whatever its position.
+// Only a disk file is read: a pipe or a device could block a read forever.
+int32_t ReadVersionField(HANDLE file, VersionField field);
+// `path` names the file in the problem's text.
+LanguageVersion LanguageFileVersion(HANDLE file, const std::string& path);
 
 // "FileVersion" of an executable's version resource, from the string table that the
 // first translation entry names; empty when there is none.

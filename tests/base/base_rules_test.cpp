@@ -156,6 +156,55 @@ TEST(ExtendedLengthPath, OnlyLongAbsolutePathsAndOnlyOnce) {
     for (const Case& c : cases) EXPECT_EQ(ExtendedLengthPath(c.path, c.length), c.form) << c.path.substr(0, 40);
 }
 
+TEST(FileLocation, AFileIsTheEntryOfItsFolderOnlyUnderItsOwnName) {
+    struct Case {
+        const char* file;
+        const char* folder;
+        const char* name;
+        bool entry;
+    } cases[] = {
+        {"\\Apps\\Tarnwick\\~tws.pak", "\\Apps\\Tarnwick", "~tws.pak", true},
+        {"\\Apps\\Tarnwick\\~tws.pak", "\\Apps\\Tarnwick\\", "~tws.pak", true},
+        {"\\~tws.pak", "\\", "~tws.pak", true},  // the root of a volume
+        {"\\Apps\\Tarnwick\\TWS.PAK", "\\Apps\\Tarnwick", "tws.pak", true},
+        // A link followed elsewhere: another folder, another name, deeper, a sibling.
+        {"\\Windows\\System32\\x.dll", "\\Apps\\Tarnwick", "~tws.pak", false},
+        {"\\Apps\\Tarnwick\\tws.pak", "\\Apps\\Tarnwick", "~tws.pak", false},
+        {"\\Apps\\Tarnwick\\sub\\~tws.pak", "\\Apps\\Tarnwick", "~tws.pak", false},
+        {"\\Apps\\Tarnwick2\\~tws.pak", "\\Apps\\Tarnwick", "~tws.pak", false},
+        {"\\Apps\\Tarnwick~tws.pak", "\\Apps\\Tarnwick", "~tws.pak", false},
+        // The folder part is the file system's own spelling; only the name's ASCII case
+        // is free, and a Cyrillic name must match as it stands.
+        {"\\apps\\tarnwick\\~tws.pak", "\\Apps\\Tarnwick", "~tws.pak", false},
+        {"\\A\\\xD0\x96.log", "\\A", "\xD0\x96.log", true},
+        {"\\A\\\xD0\xB6.log", "\\A", "\xD0\x96.log", false},
+        {"\\A\\b", "\\A", "", false},
+        {"\\A\\b\\c", "\\A", "b\\c", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsEntryOf(c.file, c.folder, c.name), c.entry) << c.file << " / " << c.name;
+}
+
+TEST(FileLocation, APathSplitsIntoItsFolderAndItsName) {
+    struct Case {
+        const char* path;
+        const char* folder;
+        const char* name;
+    } cases[] = {
+        {"C:\\Logs\\tw.log", "C:\\Logs", "tw.log"},
+        {"C:\\tw.log", "C:\\", "tw.log"},
+        {"\\\\?\\C:\\" "a\\tw.log", "\\\\?\\C:\\a", "tw.log"},
+        {"\\\\server\\share\\tw.log", "\\\\server\\share", "tw.log"},
+        {"C:\\Logs\\", "", ""},
+        {"tw.log", "", ""},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        const FolderAndName parts = SplitFolderAndName(c.path);
+        EXPECT_EQ(parts.folder, c.folder) << c.path;
+        EXPECT_EQ(parts.name, c.name) << c.path;
+    }
+}
+
 TEST(MessageText, PiecesKeepTheirCodePageAndJoinByteForByte) {
     Text t = Text::Fixed("Не удается установить файл ") + Text::FromSystem("C:\\A\\tws.pak") + "!";
     ASSERT_EQ(t.Pieces().size(), 3u);

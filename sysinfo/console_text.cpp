@@ -4,7 +4,7 @@ namespace sysinfo {
 
 std::string ConsoleCommandLine(const std::string& interpreter, const std::string& command,
                                const std::string& outputFile) {
-    return interpreter + " /c " + command + " > \"" + outputFile + "\"";
+    return "\"" + interpreter + "\" /d /c " + command + " > \"" + outputFile + "\"";
 }
 
 std::string JoinTextLines(const std::string& content) {

@@ -7,8 +7,8 @@
 
 namespace sysinfo {
 
-// `interpreter` /c `command` > "`outputFile`". The interpreter path is not quoted: it
-// comes from "ComSpec", whose value Windows keeps without quotes.
+// "`interpreter`" /d /c `command` > "`outputFile`": /d, so that cmd.exe runs no
+// "AutoRun" command of the registry first (HKCU's is the user's to set).
 std::string ConsoleCommandLine(const std::string& interpreter, const std::string& command,
                                const std::string& outputFile);
 

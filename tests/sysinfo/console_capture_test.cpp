@@ -45,13 +45,23 @@ unsigned ScriptedRandom(unsigned range) {
     const char letter = scriptedLetters[scriptedAt++ % scriptedLetters.size()];
     return static_cast<unsigned>(letter - 'a') % range;
 }
+std::string FakeInterpreter() { return BinFolderA() + "\\fake_interpreter.exe"; }
+
+// A capture by fake_interpreter.exe, with the file names drawn from `letters`.
 CaptureSettings Scripted(const std::string& letters, unsigned long timeoutMs = 10000) {
+    static const std::string fake = FakeInterpreter();
     scriptedLetters = letters;
     scriptedAt = 0;
     CaptureSettings settings;
     settings.random = ScriptedRandom;
     settings.timeoutMs = timeoutMs;
+    settings.interpreter = fake.c_str();
     return settings;
+}
+
+std::string SystemFolder() {
+    char folder[MAX_PATH] = {};
+    return std::string(folder, ::GetSystemDirectoryA(folder, MAX_PATH));
 }
 
 std::string TempFolder() {
@@ -65,10 +75,7 @@ std::set<std::string> TempNames() {
     return std::set<std::string>(names.begin(), names.end());
 }
 
-std::string FakeInterpreter() { return BinFolderA() + "\\fake_interpreter.exe"; }
-
 TEST(ConsoleCapture, VerOfTheRealInterpreterLeavesNoFile) {
-    ASSERT_TRUE(Environment("ComSpec"));
     const std::set<std::string> before = TempNames();
     const std::string output = CaptureConsoleOutput("ver");
     // Wine's cmd prints "Microsoft Windows 6.1.7601" after an empty line, as Windows does
@@ -78,41 +85,43 @@ TEST(ConsoleCapture, VerOfTheRealInterpreterLeavesNoFile) {
     EXPECT_EQ(TempNames(), before);
 }
 
-TEST(ConsoleCapture, ComSpecUnsetOrTooLongStartsNothing) {
+// "ComSpec" is the user's to set; the elevated setup must never start what it names.
+TEST(ConsoleCapture, TheSystemInterpreterRunsWhateverComSpecNames) {
     const std::set<std::string> before = TempNames();
+    const std::string log = TempFolder() + "planted-interpreter.log";
+    ::DeleteFileA(log.c_str());
     {
-        EnvironmentSetting comSpec("ComSpec", std::nullopt);
-        EXPECT_EQ(CaptureConsoleOutput("ver"), "");
+            EnvironmentSetting logSetting("FAKE_INTERPRETER_LOG", log);
+        EXPECT_EQ(CaptureConsoleOutput("ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
+        EnvironmentSetting noComSpec("ComSpec", std::nullopt);
+        EXPECT_EQ(CaptureConsoleOutput("ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
     }
+    EXPECT_FALSE(PathExists(log)) << ReadWholeFile(log);
     {
-        // 260 characters do not fit the 260-byte buffer with their NUL.
-        EnvironmentSetting comSpec("ComSpec", "C:\\" + std::string(257, 'x'));
-        EXPECT_EQ(CaptureConsoleOutput("ver"), "");
-    }
-    {
-        // 259 characters still fit: the interpreter cannot start, the file stays empty.
-        EnvironmentSetting comSpec("ComSpec", "C:\\" + std::string(256, 'x'));
-        EXPECT_EQ(CaptureConsoleOutput("ver"), "\r\n");
+        // An interpreter that cannot start leaves its file empty.
+        const std::string missing = "C:\\" + std::string(256, 'x');
+        CaptureSettings settings;
+        settings.interpreter = missing.c_str();
+        EXPECT_EQ(CaptureConsoleOutput("ver", settings), "\r\n");
     }
     EXPECT_EQ(TempNames(), before);
 }
 
-TEST(ConsoleCapture, StartedHiddenInANewConsoleWithTheExactCommandLine) {
-    EnvironmentSetting comSpec("ComSpec", FakeInterpreter());
+TEST(ConsoleCapture, StartedHiddenInANewConsoleInTheSystemFolderWithTheExactCommandLine) {
     const std::string file = TempFolder() + "reportab";
     const std::string output = CaptureConsoleOutput("report", Scripted("reportab"));
     std::string expectedOem = "\x80\x81\x82\x83\x84\x85\x86\x87";
     expectedOem = sysinfo::ConvertOemToAnsi(expectedOem);
-    EXPECT_EQ(output, "command=" + FakeInterpreter() + " /c report > \"" + file + "\"\r\n" +
+    EXPECT_EQ(output, "command=\"" + FakeInterpreter() + "\" /d /c report > \"" + file + "\"\r\n" +
                           "flags=0x1\r\n"  // STARTF_USESHOWWINDOW
                           "show=0\r\n"     // SW_HIDE
                           "console=yes\r\n"
+                          "folder=" + SystemFolder() + "\r\n"
                           "oem=" + expectedOem + "\r\n");
     EXPECT_FALSE(PathExists(file));
 }
 
 TEST(ConsoleCapture, AnExistingFileIsNeverOverwritten) {
-    EnvironmentSetting comSpec("ComSpec", FakeInterpreter());
     const std::string taken = TempFolder() + "aaaaaaaa";
     ASSERT_TRUE(WriteBytes(taken, "keep me"));
     const std::string output = CaptureConsoleOutput("report", Scripted("aaaaaaaabbbbbbbb"));
@@ -123,7 +132,6 @@ TEST(ConsoleCapture, AnExistingFileIsNeverOverwritten) {
 }
 
 TEST(ConsoleCapture, WithoutAUsableTempFolderNothingIsStarted) {
-    EnvironmentSetting comSpec("ComSpec", FakeInterpreter());
     EnvironmentSetting temp("Temp", "C:\\no-such-folder-for-sysinfo");
     const std::string log = TempFolder() + "fake-interpreter-unused.log";
     ::DeleteFileA(log.c_str());
@@ -133,7 +141,6 @@ TEST(ConsoleCapture, WithoutAUsableTempFolderNothingIsStarted) {
 }
 
 TEST(ConsoleCapture, AHangingInterpreterIsEndedAndItsOutputKept) {
-    EnvironmentSetting comSpec("ComSpec", FakeInterpreter());
     const DWORD start = ::GetTickCount();
     const std::string output = CaptureConsoleOutput("hang", Scripted("hanging", 1500));
     const DWORD elapsed = ::GetTickCount() - start;
@@ -151,7 +158,6 @@ TEST(ConsoleCapture, AHangingInterpreterIsEndedAndItsOutputKept) {
 }
 
 TEST(PendingCapture, RunsBesideTheCallerAndRemovesItsFileWithOrWithoutOutput) {
-    EnvironmentSetting comSpec("ComSpec", FakeInterpreter());
     win::UniqueHandle go(::CreateEventA(nullptr, TRUE, FALSE, "TarnwickFakeInterpreterGo"));
     ASSERT_TRUE(go);
     {
@@ -172,9 +178,13 @@ TEST(PendingCapture, RunsBesideTheCallerAndRemovesItsFileWithOrWithoutOutput) {
     // Left without its output, the capture still waited for the interpreter.
     EXPECT_FALSE(PathExists(TempFolder() + "waitingb"));
     {
-        EnvironmentSetting noComSpec("ComSpec", std::nullopt);
+        // A capture that names no interpreter takes the one of the seam.
+        const std::string fake = FakeInterpreter();
+        sysinfo::seams::interpreter = fake.c_str();
+        ::SetEvent(go.Get());
         sysinfo::PendingCapture capture("wait");
-        EXPECT_EQ(capture.Output(), "");
+        EXPECT_EQ(capture.Output(), "released\r\n");
+        sysinfo::seams::interpreter = nullptr;
     }
 }
 

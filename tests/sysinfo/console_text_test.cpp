@@ -7,10 +7,10 @@ namespace {
 
 TEST(ConsoleCommandLine, RedirectsIntoTheQuotedFile) {
     EXPECT_EQ(sysinfo::ConsoleCommandLine("C:\\WINDOWS\\system32\\cmd.exe", "ver", "C:\\Users\\A B\\Temp\\qwertyui"),
-              "C:\\WINDOWS\\system32\\cmd.exe /c ver > \"C:\\Users\\A B\\Temp\\qwertyui\"");
-    // An interpreter path with blanks stays unquoted, as "ComSpec" gives it.
-    EXPECT_EQ(sysinfo::ConsoleCommandLine("C:\\Program Files\\sh.exe", "ver", "abcdefgh"),
-              "C:\\Program Files\\sh.exe /c ver > \"abcdefgh\"");
+              "\"C:\\WINDOWS\\system32\\cmd.exe\" /d /c ver > \"C:\\Users\\A B\\Temp\\qwertyui\"");
+    // A system folder with blanks stays one word.
+    EXPECT_EQ(sysinfo::ConsoleCommandLine("D:\\Win dows\\system32\\cmd.exe", "ver", "abcdefgh"),
+              "\"D:\\Win dows\\system32\\cmd.exe\" /d /c ver > \"abcdefgh\"");
 }
 
 TEST(ConsoleTextLines, ReadAtLeastOnceAndJoinedWithCrLf) {

@@ -1,8 +1,9 @@
-// Stands in for the command interpreter that "ComSpec" names. The capture starts it as
-//   fake_interpreter.exe /c COMMAND > "FILE"
+// Stands in for the system's command interpreter where a test names it. The capture
+// starts it as
+//   "fake_interpreter.exe" /d /c COMMAND > "FILE"
 // and it writes into FILE what the redirection of a real interpreter would, by COMMAND:
 //   report  how it was started: its command line, the show-window request, whether it has
-//           a console of its own, and a line of OEM bytes 0x80 to 0x87
+//           a console of its own, its working folder, and a line of OEM bytes 0x80 to 0x87
 //   hang    a line, then nothing for a minute (the capture must end it)
 //   wait    "released" once the event "TarnwickFakeInterpreterGo" is set, "not released"
 //           when it is not set within 20 seconds
@@ -50,7 +51,7 @@ int main() {
     startup.cb = sizeof startup;
     ::GetStartupInfoA(&startup);
 
-    char line[256];
+    char line[512];
     const std::string log = Environment("FAKE_INTERPRETER_LOG");
     if (!log.empty()) {
         std::snprintf(line, sizeof line, "flags=0x%lX show=%u | ", startup.dwFlags, startup.wShowWindow);
@@ -79,8 +80,10 @@ int main() {
     if (command == "report") {
         DWORD mode = 0;
         const bool console = ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
-        std::snprintf(line, sizeof line, "flags=0x%lX\r\nshow=%u\r\nconsole=%s\r\n", startup.dwFlags,
-                      startup.wShowWindow, console ? "yes" : "no");
+        char folder[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, folder);
+        std::snprintf(line, sizeof line, "flags=0x%lX\r\nshow=%u\r\nconsole=%s\r\nfolder=%s\r\n", startup.dwFlags,
+                      startup.wShowWindow, console ? "yes" : "no", folder);
         Append(file, "command=" + commandLine + "\r\n" + line + "oem=\x80\x81\x82\x83\x84\x85\x86\x87\r\n");
         return 0;
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "localisation/common.h"
+#include "sysinfo/console_capture.h"
 #include "sysinfo/console_text.h"
 #include "sysinfo/version_rules.h"
 #include "sysinfo/windows_version.h"
@@ -145,6 +146,10 @@ int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::set<std::string> before = TempNames();
     sysinfo::ObserveDescriptions(Observe);
+    // The interpreter the test puts in place of the system's, to see how it is started.
+    static char interpreter[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableA("TW_TEST_INTERPRETER", interpreter, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) sysinfo::seams::interpreter = interpreter;
     LARGE_INTEGER frequency, started, ended;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&started);

@@ -2,8 +2,8 @@
 // can report, in a prefix of its own. A win64 prefix refuses `winecfg -v` for the 32-bit
 // only versions (winxp, win2k, nt40, win98); those are given to one program through
 // HKCU\Software\Wine\AppDefaults\<program>\Version, and the probe runs as a copy of that
-// name. The command interpreter is replaced by fake_interpreter.exe, which logs each start
-// and hands the command on to the real cmd.exe.
+// name. The command interpreter is replaced, through the probe's seam, by
+// fake_interpreter.exe, which logs each start and hands the command on to the real cmd.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -58,13 +58,22 @@ ProbeRun RunProbe(const std::string& name, const std::string& version) {
     ::DeleteFileA(output.c_str());
     ::DeleteFileA(log.c_str());
 
+    // The probe's own interpreter logs each start and hands the command on to the real
+    // cmd.exe. "ComSpec", in the environment and in HKCU\Environment where a user may set
+    // it, names a planted copy that logs too: it must never start.
     const std::string realInterpreter = Environment("ComSpec");
-    ::SetEnvironmentVariableA("ComSpec", (BinFolderA() + "\\fake_interpreter.exe").c_str());
+    const std::string planted = WorkFolder() + "planted-cmd.exe";
+    EXPECT_TRUE(::CopyFileA((BinFolderA() + "\\fake_interpreter.exe").c_str(), planted.c_str(), FALSE));
+    SetRegString(HKEY_CURRENT_USER, "Environment", "ComSpec", planted, 0);
+    ::SetEnvironmentVariableA("ComSpec", planted.c_str());
+    ::SetEnvironmentVariableA("TW_TEST_INTERPRETER", (BinFolderA() + "\\fake_interpreter.exe").c_str());
     ::SetEnvironmentVariableA("FAKE_INTERPRETER_FORWARD", realInterpreter.c_str());
     ::SetEnvironmentVariableA("FAKE_INTERPRETER_LOG", log.c_str());
     ProbeRun run;
     run.exitCode = RunAndWait(Wide(exe), Wide("\"" + output + "\""), nullptr, 60000).exitCode;
     ::SetEnvironmentVariableA("ComSpec", realInterpreter.c_str());
+    DeleteRegValue(HKEY_CURRENT_USER, "Environment", "ComSpec", 0);
+    ::SetEnvironmentVariableA("TW_TEST_INTERPRETER", nullptr);
     ::SetEnvironmentVariableA("FAKE_INTERPRETER_FORWARD", nullptr);
     ::SetEnvironmentVariableA("FAKE_INTERPRETER_LOG", nullptr);
     if (!version.empty()) DeleteRegTree(HKEY_CURRENT_USER, appDefaults, 0);
@@ -140,8 +149,9 @@ TEST_F(WindowsVersions, StartUpDescriptionFlagsAndRegistryView) {
         EXPECT_EQ(r["temp"], "");
         std::printf("%-6s start-up %s ms\n", c.version, r["startup_ms"].c_str());
         if (c.interpreterStarted) {
-            // Once, hidden (STARTF_USESHOWWINDOW, SW_HIDE), with the redirection into Temp.
-            const std::string start = "flags=0x1 show=0 | " + BinFolderA() + "\\fake_interpreter.exe /c ver > \"" +
+            // Once, hidden (STARTF_USESHOWWINDOW, SW_HIDE), with /d and the redirection into
+            // Temp; the planted "ComSpec" never.
+            const std::string start = "flags=0x1 show=0 | \"" + BinFolderA() + "\\fake_interpreter.exe\" /d /c ver > \"" +
                                       Environment("Temp") + "\\";
             EXPECT_EQ(run.interpreterLog.rfind(start, 0), 0u) << run.interpreterLog;
             EXPECT_EQ(run.interpreterLog.size(), start.size() + 8 + 3) << run.interpreterLog;

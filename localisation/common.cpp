@@ -40,11 +40,11 @@ bool boxesSuppressed = false;
 namespace {
 std::unique_ptr<TRegistry> registry;
 
-constexpr REGSAM kAllAccess = KEY_ALL_ACCESS;                      // 0xF003F
-constexpr REGSAM kAllAccess64 = KEY_ALL_ACCESS | KEY_WOW64_64KEY;  // 0xF013F
+REGSAM view = 0;
 }  // namespace
 
 TRegistry& Registry() { return *registry; }
+REGSAM RegistryView() { return view; }
 
 Language UserLanguage() {
     return IsRussianUiLocale(seams::getUserDefaultLcid()) ? Language::Russian : Language::English;
@@ -59,7 +59,10 @@ void StartUp(const RunOptions& options) {
     boxesSuppressed = options.BoxesSuppressed();
     // Called for its side effect, the 64-bit Windows flag; the text goes to the log only.
     const std::string description = sysinfo::IdentifyWindowsAtStartUp();
-    registry = std::make_unique<TRegistry>(sysinfo::IsWindows64() ? kAllAccess64 : kAllAccess);
+    view = sysinfo::IsWindows64() ? KEY_WOW64_64KEY : 0;
+    // Read access only: an entry that an administrator may read but not change is still
+    // found. The one write of the run asks for its own access.
+    registry = std::make_unique<TRegistry>(KEY_READ | view);
 
     runlog::Write(Text::Fixed("Windows: ") + Text::FromUtf8(description) + "; 64-bit Windows: " +
                   (sysinfo::IsWindows64() ? "yes; registry view: 64-bit" : "no; registry view: the default"));

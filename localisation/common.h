@@ -18,8 +18,10 @@ inline Language UiLanguage() { return russianUi ? Language::Russian : Language::
 // The language of the user's default locale, asked of the system (before start-up too).
 Language UserLanguage();
 
-// The one registry accessor of the run; valid between StartUp and ShutDown.
+// The one registry accessor of the run, for reading; valid between StartUp and ShutDown.
 TRegistry& Registry();
+// Its view: KEY_WOW64_64KEY on 64-bit Windows, 0 elsewhere.
+REGSAM RegistryView();
 
 // Seeds the random generator, sets the Russian-UI flag and the suppression of boxes,
 // identifies Windows (which decides the registry view) and creates the registry

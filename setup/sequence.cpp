@@ -25,7 +25,13 @@ namespace {
 // view.
 void RecordInstalledSize(const PackageInfo& info) {
     TRegistry& reg = common::Registry();
-    win::ScopeExit closeKey([&reg] { reg.CloseKey(); });
+    // The key is opened to set values and nothing else.
+    const REGSAM readAccess = reg.Access();
+    reg.SetAccess(KEY_SET_VALUE | common::RegistryView());
+    win::ScopeExit closeKey([&reg, readAccess] {
+        reg.CloseKey();
+        reg.SetAccess(readAccess);
+    });
     try {
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
         if (!reg.OpenKey(installContext.uninstallRoot + info.shortName, true)) throw RegistryError{};

@@ -63,7 +63,7 @@ bool Win32WindowsFacts::Metric(SystemMetric metric) { return ::GetSystemMetrics(
 
 std::optional<std::string> Win32WindowsFacts::ProductName() {
     // Under WOW64 a 32-bit program would otherwise read the copy under WOW6432Node.
-    TRegistry registry(KEY_ALL_ACCESS | KEY_WOW64_64KEY);
+    TRegistry registry(KEY_QUERY_VALUE | KEY_WOW64_64KEY);
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     if (!registry.OpenKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", false)) return std::nullopt;
     if (!registry.ValueExists("ProductName")) return std::nullopt;

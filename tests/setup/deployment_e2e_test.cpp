@@ -130,7 +130,8 @@ TEST_F(Deployment, LogSaysWhyAndEveryRunAppendsToIt) {
     EXPECT_NE(second.find("error shown: Can't install file " + install.Path("tws.pak")), std::string::npos) << second;
     // The call that failed, its error number and the system's text for it: a sharing
     // violation, or access denied where the rename reports that.
-    const size_t failed = second.find("MoveFileExW failed for " + install.Path("tws.pak") + ": error ");
+    const size_t failed =
+        second.find("SetFileInformationByHandle(FileRenameInfo) failed for " + install.Path("tws.pak") + ": error ");
     ASSERT_NE(failed, std::string::npos) << second;
     const std::string error = second.substr(failed, second.find('\n', failed) - failed);
     EXPECT_TRUE(error.find(": error 32: ") != std::string::npos || error.find(": error 5: ") != std::string::npos)

@@ -99,13 +99,10 @@ void ExpectError(const SeenDialog& box, const std::string& text) {
 }
 
 // A sample installation whose native uninstall key refuses writes from the start. The
-// setup opens the entry for all access, so it cannot use the native one for discovery
-// either and finds the folder through the same entry in the 32-bit view, as it would
-// for an application installed by a 32-bit installer.
+// setup reads the entry with read access alone, so the locked entry is still the one that
+// names the install folder: no copy in the 32-bit view is needed or looked at.
 struct LockedInstall {
     explicit LockedInstall(const std::string& name) : install(name) {
-        SetRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", install.Path("unins000.exe"),
-                     KEY_WOW64_32KEY);
         lock = std::make_unique<WriteDeniedKey>(kUninstallKey);
     }
     // The lock goes first, so that the sample installation can remove its keys.
@@ -135,6 +132,7 @@ TEST(SizeRecord, UninstallKeyThatRefusesWritesEndsTheRunWithSixAfterThePackageIs
         EXPECT_NE(text.find("RegCreateKeyExW failed"), std::string::npos) << text;
         EXPECT_NE(text.find(": error 5"), std::string::npos) << text;
         EXPECT_NE(text.find("exit code: 6"), std::string::npos) << text;
+        EXPECT_NE(text.find("install folder: " + locked.install.Folder()), std::string::npos) << text;
     }
     {
         // The entry the setup found is locked while it asks whether to install.

@@ -40,4 +40,6 @@ std::string Wow6432Path(const std::string& path) {
     return path.substr(0, first + 1) + "WOW6432Node\\" + path.substr(first + 1);
 }
 
-std::string InstanceGuardName(const std::string& baseName) { return "Global\\TarnwickSetup." + baseName; }
+std::string InstanceGuardLocalName(const std::string& baseName) { return "TarnwickSetup." + baseName; }
+
+std::string InstanceGuardName(const std::string& baseName) { return "Global\\" + InstanceGuardLocalName(baseName); }

@@ -14,9 +14,11 @@ std::optional<std::string> FolderFromUninstallString(const std::string& value);
 // A folder of the form "X:\a\b\": a drive letter, and no empty, "." or ".." part.
 bool IsLocalAbsoluteFolder(const std::string& folder);
 
-// The name of the guard that lets one setup of a package run at a time: in the global
-// namespace, so that it holds across users and sessions, and with the package's base
-// name, so that setups of other packages do not wait for each other.
+// The name of the guard that lets one setup of a package run at a time, with the
+// package's base name, so that setups of other packages do not wait for each other.
+std::string InstanceGuardLocalName(const std::string& baseName);
+// The same name in the global namespace, where it holds across users and sessions: what
+// the guard falls back to where Windows has no private namespaces.
 std::string InstanceGuardName(const std::string& baseName);
 
 // The same key path in the 32-bit registry view: "WOW6432Node\" inserted right after

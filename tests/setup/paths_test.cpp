@@ -39,6 +39,7 @@ TEST(UninstallString, FolderOfThePlainOrQuotedUninstaller) {
 }
 
 TEST(InstanceGuard, OneNameForEachPackageInTheGlobalNamespace) {
+    EXPECT_EQ(InstanceGuardLocalName("tws"), "TarnwickSetup.tws");
     EXPECT_EQ(InstanceGuardName("tws"), "Global\\TarnwickSetup.tws");
     EXPECT_NE(InstanceGuardName("tws"), InstanceGuardName("twq"));
 }

@@ -75,6 +75,32 @@ using UniqueFind = Unique<HANDLE, FindTraits>;
 using UniqueModule = Unique<HMODULE, ModuleTraits>;
 using UniqueResource = Unique<HGLOBAL, ResourceTraits>;
 
+// A COM interface pointer, released at scope end.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Reset(); }
+    T* Get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void Reset() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+    }
+    // For out-parameters, typed or as the void** of QueryInterface and its kin.
+    T** Put() {
+        Reset();
+        return &p_;
+    }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+
+private:
+    T* p_ = nullptr;
+};
+
 // A function of a loaded module, by name; null when the module lacks it (a call that
 // newer Windows versions added).
 template <typename Fn>

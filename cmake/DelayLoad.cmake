@@ -1,7 +1,8 @@
-# Delay-load import libraries for the DLLs only the dialogs and the progress window
-# need. A quiet install then never loads them (under Wine, loading user32 and its
-# companions costs about 50 ms of a 140 ms run); the first call loads the DLL, which
-# is a KnownDLL or, for comctl32, the side-by-side one the manifest names.
+# Delay-load import libraries for the DLLs only the dialogs, the progress window and the
+# start through the desktop shell need. A quiet install then never loads them (under
+# Wine, loading user32 and its companions costs about 50 ms of a 140 ms run); the first
+# call loads the DLL, which is a KnownDLL or, for comctl32, the side-by-side one the
+# manifest names.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(symbol_prefix "")
@@ -9,7 +10,7 @@ else()
     set(symbol_prefix "_")
 endif()
 set(SETUP_DELAY_LIBS)
-foreach(dll user32 gdi32 shell32 comctl32)
+foreach(dll user32 gdi32 shell32 comctl32 ole32 oleaut32)
     set(out ${CMAKE_BINARY_DIR}/delayload/lib${dll}-delay.a)
     add_custom_command(
         OUTPUT ${out}

@@ -1,7 +1,12 @@
 #include "setup/app_control.h"
 
 #include <windows.h>
+#include <exdisp.h>
+#include <servprov.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
 
 #include "base/log.h"
 #include "base/wide_text.h"
@@ -41,12 +46,83 @@ bool RequestApplicationQuit() {
     }
 }
 
+namespace {
+
+// A BSTR for the call, freed at scope end.
+class Bstr {
+public:
+    explicit Bstr(const std::string& utf8) : text_(::SysAllocString(WideFromUtf8(utf8).data())) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { ::SysFreeString(text_); }
+    BSTR Get() const { return text_; }
+    VARIANT Variant() const {
+        VARIANT v{};
+        v.vt = VT_BSTR;
+        v.bstrVal = text_;
+        return v;
+    }
+
+private:
+    BSTR text_;
+};
+
+// Starts the program through the desktop shell, so that it runs with the rights of the
+// user at the desktop: the setup is elevated, and a program it started itself would
+// inherit its administrator token (files saved by the administrators, drag and drop from
+// Explorer refused, and a Tarnwick.exe planted in a folder users may write to would run
+// elevated). The shell's own window answers for the desktop; its view's dispatch
+// object executes the program as Explorer would. False where no desktop shell answers.
+bool StartThroughDesktopShell(const std::string& program, const std::string& folder) {
+    const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    win::ScopeExit uninitialise([initialised] {
+        if (SUCCEEDED(initialised)) ::CoUninitialize();
+    });
+    win::ComPtr<IShellWindows> windows;
+    if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                  windows.PutVoid())))
+        return false;
+    VARIANT none{};
+    long window = 0;
+    win::ComPtr<IDispatch> desktop;
+    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put()) != S_OK ||
+        !desktop)
+        return false;
+    win::ComPtr<IServiceProvider> provider;
+    win::ComPtr<IShellBrowser> browser;
+    win::ComPtr<IShellView> view;
+    win::ComPtr<IDispatch> background;
+    win::ComPtr<IShellFolderViewDual> folderView;
+    win::ComPtr<IDispatch> application;
+    win::ComPtr<IShellDispatch2> shell;
+    if (FAILED(desktop->QueryInterface(IID_IServiceProvider, provider.PutVoid())) ||
+        FAILED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid())) ||
+        FAILED(browser->QueryActiveShellView(view.Put())) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid())) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.PutVoid())) ||
+        FAILED(folderView->get_Application(application.Put())) ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, shell.PutVoid())))
+        return false;
+    const Bstr file(program), parameters(""), directory(folder), verb("open");
+    VARIANT show{};
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    return SUCCEEDED(shell->ShellExecute(file.Get(), parameters.Variant(), directory.Variant(), verb.Variant(), show));
+}
+
+}  // namespace
+
 void StartApplication(const std::string& installFolder, const std::string& shortName) {
+    const std::string executable = installFolder + shortName + ".exe";
+    runlog::Write(Text::Fixed("starting ") + Text::FromUtf8(executable));
+    if (StartThroughDesktopShell(executable, installFolder)) {
+        runlog::Write("started through the desktop shell, with the rights of the user at the desktop");
+        return;
+    }
+    runlog::Write("no desktop shell answered: started with the setup's own rights");
     // Neither call takes the extended-length form: from a folder that deep the start fails
     // as it fails on Windows, silently.
     ::SetCurrentDirectoryW(WideFromUtf8(installFolder).data());
-    const std::string executable = installFolder + shortName + ".exe";
-    runlog::Write(Text::Fixed("starting ") + Text::FromUtf8(executable));
     // A failed start is not reported to the user; the waits below simply run out.
     const auto result = reinterpret_cast<INT_PTR>(
         ::ShellExecuteW(nullptr, L"open", WideFromUtf8(executable).data(), L"", L"", SW_SHOWNORMAL));

@@ -3,9 +3,11 @@
 // "TTarnwickMainForm", and it ends on WM_QUIT. Settings come from standin.ini beside
 // it ([standin] AnnounceDelayMs, WindowDelayMs, HoldFile, LifetimeMs, IgnoreQuit,
 // QuitDelayMs: how long it still runs after WM_QUIT, LogTicks: 1 appends " @" and
-// GetTickCount to each line); what happened to it is appended to standin.log there.
+// GetTickCount to each line); what happened to it is appended to standin.log there,
+// beginning with the program that started it ("parent explorer.exe").
 // WM_CLOSE always ends it.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -37,6 +39,21 @@ std::string SettingText(const char* key) {
     char value[MAX_PATH] = {};
     ::GetPrivateProfileStringA("standin", key, "", value, MAX_PATH, (folder + "standin.ini").c_str());
     return value;
+}
+
+// The program that started this one ("explorer.exe", "setup.exe"), by its file name.
+std::string ParentName() {
+    const win::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return "unknown";
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
+        if (entry.th32ProcessID == ::GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
+        if (parent != 0 && entry.th32ProcessID == parent) return entry.szExeFile;
+    return "unknown";
 }
 
 void Announce() {
@@ -74,6 +91,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     folder.erase(folder.rfind('\\') + 1);
     logTicks = Setting("LogTicks", 0) != 0;
     Log("started");
+    Log("parent " + ParentName());
 
     const std::string hold = SettingText("HoldFile");
     if (!hold.empty()) {

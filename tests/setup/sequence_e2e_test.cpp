@@ -44,6 +44,9 @@ TEST(Sequence, FreshInstallAnsweredYesTwiceInstallsRecordsSizeAndStartsTheApplic
     const std::string log = install.StandInLog();
     EXPECT_NE(log.find("started"), std::string::npos) << log;
     EXPECT_NE(log.find("restored"), std::string::npos) << log;
+    // Started by the desktop shell, with the rights of the user at the desktop, not with
+    // the setup's administrator token.
+    EXPECT_NE(log.find("parent explorer.exe\r\n"), std::string::npos) << log;
 }
 
 TEST(Sequence, InstallQuestionAnsweredNoWritesNothing) {
@@ -160,6 +163,7 @@ TEST(QuietMode, RunAppStartsTheApplicationAndBringsItForward) {
     const std::string log = install.StandInLog();
     EXPECT_NE(log.find("started"), std::string::npos) << log;
     EXPECT_NE(log.find("restored"), std::string::npos) << log;
+    EXPECT_NE(log.find("parent explorer.exe\r\n"), std::string::npos) << log;
 }
 
 TEST(QuietMode, ModestAsSecondParameterOnlyIsNotQuiet) {

@@ -21,8 +21,34 @@ void HardenDllLoading() {
     ::SetDllDirectoryA("");
 }
 
+namespace {
+
+// Windows 11 and Windows 10 from its 2022 updates on can refuse, for the whole process,
+// to follow junctions and links that a user without administrator rights made (the
+// redirection of an elevated program's file operations towards "\RPC Control" and
+// beyond). The policy cannot be turned off again; elsewhere the call is missing or
+// refuses the policy, and nothing changes.
+const char* EnforceRedirectionTrust() {
+    using SetPolicyFn = BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, SIZE_T);
+    using GetPolicyFn = BOOL(WINAPI*)(HANDLE, PROCESS_MITIGATION_POLICY, PVOID, SIZE_T);
+    const auto set = win::KernelProcedure<SetPolicyFn>("SetProcessMitigationPolicy");
+    const auto get = win::KernelProcedure<GetPolicyFn>("GetProcessMitigationPolicy");
+    PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY policy{};
+    policy.EnforceRedirectionTrust = 1;
+    if (!set || !set(ProcessRedirectionTrustPolicy, &policy, sizeof policy)) return "not available here";
+    policy.Flags = 0;
+    // Read back: Wine accepts every policy without applying it.
+    if (get && get(::GetCurrentProcess(), ProcessRedirectionTrustPolicy, &policy, sizeof policy) &&
+        policy.EnforceRedirectionTrust)
+        return "enforced";
+    return "asked for, not confirmed by the system";
+}
+
+}  // namespace
+
 ExitCode RunProgram() {
     ExitCode code = ExitCode::Environment;
+    const char* redirectionTrust = EnforceRedirectionTrust();
     try {
         // The command line is read here once; every step gets what it needs of it.
         const std::string commandLine = CommandLineUtf8();
@@ -35,6 +61,8 @@ ExitCode RunProgram() {
         runlog::Open(options.logFile);
         runlog::Write(Text::Fixed("setup started: ") + Text::FromUtf8(OwnPathUtf8()));
         runlog::Write(Text::Fixed("command line: ") + Text::FromUtf8(commandLine));
+        runlog::Write(std::string("redirection trust (links of users without administrator rights): ") +
+                      redirectionTrust);
         common::StartUp(options);
         packageInfo = BuildPackageInfo();
         runlog::Write("package: " + packageInfo.baseName + ", kind " + packageInfo.kind + ", version " +

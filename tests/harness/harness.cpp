@@ -157,6 +157,52 @@ void RemoveTree(const std::string& path) {
     }
 }
 
+namespace {
+std::string UnixPath(const std::string& path) {
+    using UnixNameFn = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return std::string();
+    char* name = unixName(FromUtf8(path).c_str());
+    if (!name) return std::string();
+    std::string result(name);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool RunUnixTool(const std::wstring& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;
+    if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+}  // namespace
+
+bool MakeSymbolicLink(const std::string& target, const std::string& link) {
+    const std::string to = UnixPath(target), at = UnixPath(link);
+    if (to.empty() || at.empty() || !RunUnixTool(L"Z:\\bin\\ln -s \"" + FromUtf8(to) + L"\" \"" + FromUtf8(at) + L"\""))
+        return false;
+    // Wine does not wait for the Unix program's end; the link is there when a call
+    // follows it to its target.
+    for (int i = 0; i < 250; ++i) {
+        if (::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+void RemoveSymbolicLink(const std::string& link) {
+    const std::string at = UnixPath(link);
+    if (at.empty() || !RunUnixTool(L"Z:\\bin\\rm -f \"" + FromUtf8(at) + L"\"")) return;
+    for (int i = 0; i < 250 && ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) ::Sleep(20);
+}
+
 bool ApplicationMemoryExists() {
     const win::UniqueHandle mapping(::OpenFileMappingA(FILE_MAP_READ, FALSE, "tarnwick_memfile"));
     return mapping.Valid();

@@ -42,6 +42,12 @@ void RemoveTree(const std::string& path);
 std::vector<std::string> ListFolder(const std::string& folder);  // names, without "." and ".."
 std::string ReadWholeFile(const std::string& path);  // "" when missing
 
+// Links as a user could plant them. Wine 8 has no symbolic links of its own; a Unix one
+// in the prefix's drive is followed like a Windows one, and is made and removed here by
+// the Linux tools (Wine starts a Unix program named by its path on drive Z:).
+bool MakeSymbolicLink(const std::string& target, const std::string& link);
+void RemoveSymbolicLink(const std::string& link);
+
 extern const char kUninstallKey[];  // Software\...\Uninstall\Tarnwick
 
 // A sample installation: C:\tw-tests\<name>\ with the stand-in Tarnwick.exe and an

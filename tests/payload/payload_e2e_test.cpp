@@ -140,6 +140,60 @@ TEST(Payload, TargetHeldOpenByTheApplicationIsLeftUnchanged) {
     EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
 }
 
+// A user who may write into the install folder (one made at the root of C:, a second
+// drive, C:\\Users\\Public) plants a link at a name the elevated setup is about to write,
+// rename or read, or at the log it was told to append to. Whatever the link, the file it
+// leads to keeps its bytes and its place; the package is installed whole where the link
+// can be replaced, and the run ends with the package message where a planted copy name
+// cannot be removed on its own (no call of Wine 8 removes a Unix link alone).
+TEST(Payload, LinksPlantedAtTheCopyThePackageOrTheLogNeverRedirectAWrite) {
+    struct Case {
+        const char* at;  // "~tws.pak", "tws.pak" or the log
+        bool symbolic;   // else a hard link
+        DWORD exitCode;
+    } cases[] = {
+        {"~tws.pak", true, 5}, {"tws.pak", true, 0}, {"setup.log", true, 0},
+        {"~tws.pak", false, 5}, {"tws.pak", false, 0}, {"setup.log", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.symbolic ? "symbolic link at " : "hard link at ") + c.at);
+        SampleInstall install("planted-link");
+        // Outside the install folder, and newer than the package: read as the installed
+        // file, it would raise the older-version question.
+        const std::string outside = "C:\\tw-tests\\outside.pak";
+        const std::string bytes = PackageWithVersion(409);
+        ASSERT_TRUE(WriteBytes(outside, bytes));
+        const std::string link = install.Path(c.at);
+        if (c.symbolic) {
+            ASSERT_TRUE(MakeSymbolicLink(outside, link));
+        } else {
+            ASSERT_TRUE(::CreateHardLinkA(link.c_str(), outside.c_str(), nullptr));
+        }
+        const bool logLinked = std::string(c.at) == "setup.log";
+        const std::string log = logLinked ? link : "C:\\tw-tests\\planted-link.log";
+        ::DeleteFileA("C:\\tw-tests\\planted-link.log");
+        SetupRun run = RunSetup(L"modest \"/log=" + FromUtf8(log) + L"\"", {IDOK});
+        EXPECT_TRUE(SameBytes(outside, bytes));
+        EXPECT_EQ(run.process.exitCode, c.exitCode);
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(run.dialogs.empty()) << run.dialogs[0].text;
+            EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
+            EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+        } else {
+            ASSERT_EQ(run.dialogs.size(), 1u);
+            EXPECT_EQ(run.dialogs[0].text, kInstallingError + install.Path("tws.pak"));
+            EXPECT_FALSE(PathExists(install.Path("tws.pak")));
+        }
+        if (!logLinked) {
+            const std::string text = ReadWholeFile(log);
+            EXPECT_NE(text.find(c.at + std::string(" leads to ")), std::string::npos) << text;
+            ::DeleteFileA(log.c_str());
+        }
+        if (c.symbolic) RemoveSymbolicLink(link);
+        ::DeleteFileA(outside.c_str());
+    }
+}
+
 TEST(Payload, TemporaryNameTakenByAReadOnlyFileOrAFolderLeavesTheTargetUnchanged) {
     for (bool folder : {false, true}) {
         SampleInstall install(folder ? "temp-folder" : "temp-readonly");

@@ -38,7 +38,8 @@ const char* EnforceRedirectionTrust() {
     if (!set || !set(ProcessRedirectionTrustPolicy, &policy, sizeof policy)) return "not available here";
     policy.Flags = 0;
     // Read back: Wine accepts every policy without applying it.
-    if (get && get(::GetCurrentProcess(), ProcessRedirectionTrustPolicy, &policy, sizeof policy) &&
+    // (HANDLE)-1 is what GetCurrentProcess gives: this process.
+    if (get && get(reinterpret_cast<HANDLE>(-1), ProcessRedirectionTrustPolicy, &policy, sizeof policy) &&
         policy.EnforceRedirectionTrust)
         return "enforced";
     return "asked for, not confirmed by the system";

@@ -26,7 +26,11 @@ std::string SystemFolderText(UINT(WINAPI* query)(LPWSTR, UINT)) {
     return WithTrailingBackslash(Utf8FromWide(buffer, length));
 }
 
-bool IsWindowsNt() { return (::GetVersion() & 0x80000000u) == 0; }
+bool IsWindowsNt() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
 
 // Reads one value of the open key when it exists; a missing value keeps the field.
 void ReadIfPresent(TRegistry& reg, const char* name, std::string& field) {

@@ -17,40 +17,45 @@ using CreateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR
 using OpenNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
 using CloseNamespaceFn = BOOLEAN(WINAPI*)(HANDLE, ULONG);
 
+// The namespace's alias; the guard's name in it is "TarnwickSetup\<local name>".
 constexpr wchar_t kNamespace[] = L"TarnwickSetup";
 
 }  // namespace
 
-std::wstring InstanceGuard::PrivateName(const std::string& baseName) {
+WideText InstanceGuard::PrivateName(const std::string& baseName) {
     const auto createBoundary = win::KernelProcedure<CreateBoundaryFn>("CreateBoundaryDescriptorW");
     const auto addSid = win::KernelProcedure<AddSidFn>("AddSIDToBoundaryDescriptor");
     const auto createNamespace = win::KernelProcedure<CreateNamespaceFn>("CreatePrivateNamespaceW");
     const auto openNamespace = win::KernelProcedure<OpenNamespaceFn>("OpenPrivateNamespaceW");
-    if (!createBoundary || !addSid || !createNamespace || !openNamespace) return std::wstring();
+    if (!createBoundary || !addSid || !createNamespace || !openNamespace) return WideText();
     boundary_ = createBoundary(kNamespace, 0);
-    if (boundary_ == nullptr) return std::wstring();
-    BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD sidSize = sizeof sid;
-    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) || !addSid(&boundary_, sid))
-        return std::wstring();
+    if (boundary_ == nullptr) return WideText();
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                    0, 0, &administrators))
+        return WideText();
+    const bool added = addSid(&boundary_, administrators) != FALSE;
+    ::FreeSid(administrators);
+    if (!added) return WideText();
     // Created by the first setup, opened by the others: only a process whose token holds
     // the Administrators group is within the boundary.
     namespace_ = createNamespace(nullptr, boundary_, kNamespace);
     if (namespace_ == nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) namespace_ = openNamespace(boundary_, kNamespace);
     if (namespace_ == nullptr) {
         runlog::SystemCallFailed("CreatePrivateNamespaceW", ::GetLastError());
-        return std::wstring();
+        return WideText();
     }
-    return std::wstring(kNamespace) + L"\\" + WideFromUtf8(InstanceGuardLocalName(baseName)).data();
+    return WideFromUtf8("TarnwickSetup\\" + InstanceGuardLocalName(baseName));
 }
 
 InstanceGuard::InstanceGuard(const std::string& baseName) {
-    const std::wstring privateName = PrivateName(baseName);
+    const WideText privateName = PrivateName(baseName);
     const std::string globalName = InstanceGuardName(baseName);
     if (privateName.empty())
         runlog::Write("no private namespace for the guard here: it is the global name " + globalName);
     mutex_.Reset(privateName.empty() ? ::CreateMutexW(nullptr, FALSE, WideFromUtf8(globalName).data())
-                                     : ::CreateMutexW(nullptr, FALSE, privateName.c_str()));
+                                     : ::CreateMutexW(nullptr, FALSE, privateName.data()));
     const DWORD error = ::GetLastError();
     if (!mutex_) {
         runlog::SystemCallFailed("CreateMutexW", error, Text::Fixed(globalName));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/wide_text.h"
 #include "base/win32.h"
 
 class InstanceGuard {
@@ -21,7 +22,7 @@ private:
     // The guard's name in a private namespace bounded by the Administrators group, so
     // that no user without administrator rights can create it first; empty where
     // Windows has no private namespaces (before Vista, and Wine 8).
-    std::wstring PrivateName(const std::string& baseName);
+    WideText PrivateName(const std::string& baseName);
 
     HANDLE boundary_ = nullptr;
     HANDLE namespace_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "base/errors.h"
 #include "base/registry.h"
+#include "base/wide_text.h"
 #include "base/win32.h"
 #include "sysinfo/console_capture.h"
 
@@ -15,8 +16,8 @@ namespace {
 static_assert(sizeof(OSVERSIONINFOEXA) == 156, "extended version record");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "basic version record");
 
-bool KeyOpens(const char* path, win::UniqueKey& key) {
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS) return true;
+bool KeyOpens(const wchar_t* path, win::UniqueKey& key) {
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS) return true;
     key.Detach();  // the out-parameter is undefined on failure
     return false;
 }
@@ -77,21 +78,23 @@ std::optional<std::string> Win32WindowsFacts::ProductName() {
 
 std::optional<std::string> Win32WindowsFacts::ProductOptions() {
     win::UniqueKey key;
-    if (!KeyOpens("SYSTEM\\CurrentControlSet\\Control\\ProductOptions", key)) return std::nullopt;
-    char value[256] = {};
+    if (!KeyOpens(L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions", key)) return std::nullopt;
+    wchar_t value[128] = {};
     DWORD size = sizeof value;
     DWORD type = REG_NONE;
-    if (::RegQueryValueExA(key.Get(), "ProductType", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+    if (::RegQueryValueExW(key.Get(), L"ProductType", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
             ERROR_SUCCESS ||
         type != REG_SZ)
         return std::nullopt;
-    // A stored string need not end in NUL.
-    return std::string(value, strnlen(value, size));
+    // A stored string need not end in NUL. The words compared are ASCII.
+    size_t length = 0;
+    while (length < size / sizeof(wchar_t) && value[length] != L'\0') ++length;
+    return Utf8FromWide(value, length);
 }
 
 bool Win32WindowsFacts::HasQ246009Hotfix() {
     win::UniqueKey key;
-    return KeyOpens("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009", key);
+    return KeyOpens(L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009", key);
 }
 
 std::string Win32WindowsFacts::VerOutput() { return CaptureConsoleOutput("ver"); }

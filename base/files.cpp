@@ -60,9 +60,8 @@ bool Folder::Holds(HANDLE file, const std::string& name) const {
     const std::optional<Location> at = LocationOf(file);
     if (!location_ || !at) return !win::KernelProcedure<GetInformationExFn>("GetFileInformationByHandleEx");
     if (at->volume == location_->volume && at->links == 1 && IsEntryOf(at->path, location_->path, name)) return true;
-    runlog::Write(Text::FromUtf8(path_ + name) + " leads to " + Text::FromUtf8(at->path) + " (" +
-                  std::to_string(at->links) + (at->links == 1 ? " name" : " names") +
-                  "), not to the entry of the folder " + Text::FromUtf8(location_->path));
+    runlog::Write(Text::FromUtf8(path_ + name) + " leads to " + Text::FromUtf8(at->path) + ", " +
+                  std::to_string(at->links) + " name(s); not the own entry of " + Text::FromUtf8(location_->path));
     return false;
 }
 

@@ -21,22 +21,25 @@
 
 namespace {
 
-// The version of a file held open for reading, by its kind's probe.
-int32_t ProbeVersion(VersionedKind kind, HANDLE file, const std::string& path) {
+// The version of a file held open for reading, by its kind's probe, and for a language
+// file that cannot be read the pair to tell the user once the file is closed again (the
+// box waits for the user).
+LanguageVersion ProbeVersion(VersionedKind kind, HANDLE file, const std::string& path) {
     switch (kind) {
-    case VersionedKind::Pak: return ReadVersionField(file, kPakVersionField);
-    case VersionedKind::ThreeBs: return ReadVersionField(file, kThreeBsVersionField);
-    case VersionedKind::Language: {
-        // An unreadable language file is no failure of the step: it counts as version 0,
-        // after the user has been told.
-        const LanguageVersion reading = LanguageFileVersion(file, path);
-        if (reading.problem) ShowError(*reading.problem);
-        return reading.version;
-    }
-    case VersionedKind::Cok: return ReadVersionField(file, kCokVersionField);
+    case VersionedKind::Pak: return {ReadVersionField(file, kPakVersionField), std::nullopt};
+    case VersionedKind::ThreeBs: return {ReadVersionField(file, kThreeBsVersionField), std::nullopt};
+    case VersionedKind::Language: return LanguageFileVersion(file, path);
+    case VersionedKind::Cok: return {ReadVersionField(file, kCokVersionField), std::nullopt};
     case VersionedKind::None: break;
     }
-    return 0;
+    return LanguageVersion();
+}
+
+// An unreadable language file is no failure of the step: it counts as version 0, after
+// the user has been told.
+int32_t Told(const LanguageVersion& reading) {
+    if (reading.problem) ShowError(*reading.problem);
+    return reading.version;
 }
 
 // The installed file as the version comparison sees it.
@@ -66,8 +69,10 @@ InstalledFile ProbeInstalled(const files::Folder& folder, const std::string& nam
         const DWORD attributes = ::GetFileAttributesW(WidePath(path).data());
         installed.readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     }
-    if (kind != VersionedKind::None && (file || kind == VersionedKind::Language))
-        installed.version = ProbeVersion(kind, file.Get(), path);
+    if (kind == VersionedKind::None || (!file && kind != VersionedKind::Language)) return installed;
+    const LanguageVersion reading = ProbeVersion(kind, file.Get(), path);
+    file.Reset();
+    installed.version = Told(reading);
     return installed;
 }
 
@@ -102,7 +107,7 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
     }
     bool older = false;
     if (kind != VersionedKind::None) {
-        const int32_t newVersion = ProbeVersion(kind, copy.Handle(), copy.Path());
+        const int32_t newVersion = Told(ProbeVersion(kind, copy.Handle(), copy.Path()));
         runlog::Write(Text::FromUtf8(target) + ": installed version " + std::to_string(current.version) +
                       ", new version " + std::to_string(newVersion));
         older = current.version > newVersion;

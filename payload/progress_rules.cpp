@@ -1,12 +1,9 @@
 #include "payload/progress_rules.h"
 
-#include <cstdint>
-
 int ScaledForDpi(int value, int dpi) {
     if (dpi <= 0) dpi = 96;
-    const int64_t product = static_cast<int64_t>(value) * dpi;
-    const int64_t half = product >= 0 ? 48 : -48;
-    return static_cast<int>((product + half) / 96);
+    const int product = value * dpi;
+    return (product + (product >= 0 ? 48 : -48)) / 96;
 }
 
 ProgressLayout ProgressLayoutAt(int dpi) {

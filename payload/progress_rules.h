@@ -18,7 +18,8 @@ struct ProgressLayout {
 };
 
 // value * dpi / 96, rounded to the nearest whole pixel, halves away from zero (as
-// MulDiv rounds). A DPI of 0 or less counts as 96.
+// MulDiv rounds). A DPI of 0 or less counts as 96. For window figures: value * dpi
+// stays far inside an int.
 int ScaledForDpi(int value, int dpi);
 
 ProgressLayout ProgressLayoutAt(int dpi);

@@ -524,9 +524,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    // One Wine process stays resident while the runs are timed, as a user's desktop
-    // keeps Wine's (or Windows') own processes up: without it every start pays for
-    // bringing up what the last process took down.
+    // One Wine process stays resident while the runs are timed, as on a desktop where
+    // other programs run: each start is then timed against a Wine that is up.
     PROCESS_INFORMATION resident = {};
     {
         std::string line = Quoted(programs + "write_baseline.exe") + " resident";

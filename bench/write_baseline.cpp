@@ -4,6 +4,8 @@
 //   write_baseline durable SOURCE TARGET   a temporary file beside the target, written
 //                                          from a mapped view, flushed, then renamed
 //                                          over the target with MoveFileExA
+//   write_baseline resident                waits until it is ended: the Wine process
+//                                          the benchmark keeps up while it times
 #include <windows.h>
 
 #include <cstdlib>
@@ -54,6 +56,10 @@ int Durable(const char* source, const char* target) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (__argc == 2 && std::strcmp(__argv[1], "resident") == 0) {
+        ::Sleep(INFINITE);
+        return 0;
+    }
     if (__argc != 4) return 2;
     if (std::strcmp(__argv[1], "copy") == 0) return Copy(__argv[2], __argv[3]);
     if (std::strcmp(__argv[1], "durable") == 0) return Durable(__argv[2], __argv[3]);

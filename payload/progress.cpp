@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/win32.h"
+#include "payload/progress_rules.h"
 
 namespace {
 
@@ -72,15 +73,20 @@ struct ProgressState {
     Request request;  // under lock
 
     // The window handle is stored before windowUp is set, and windowUp is tested
-    // before a handle is used; left and top are written before windowUp as well.
+    // before a handle is used; the place is written before windowUp as well, and
+    // again by the window's thread when the window moves to a monitor of another DPI.
     std::atomic<bool> started{false};
     std::atomic<bool> windowUp{false};
     std::atomic<HWND> window{nullptr};
     std::atomic<HWND> label{nullptr};
-    int left = 0;
-    int top = 0;
+    std::atomic<int> left{0};
+    std::atomic<int> top{0};
+    std::atomic<int> width{kWindowWidth};
+    std::atomic<int> height{kWindowHeight};
 
-    std::string creationLabel;  // the window's thread only, read in WM_CREATE
+    // The window's thread only.
+    std::string creationLabel;  // read in WM_CREATE
+    HWND bar = nullptr;
 };
 
 // Never destroyed: at exit the window's thread may still be reading the remembered
@@ -106,11 +112,51 @@ bool Record(const std::string* caption, const std::string* label, bool shown) {
 }
 
 void PlaceWindow(UINT showOrHide) {
-    ::SetWindowPos(state.window.load(), HWND_TOPMOST, state.left, state.top, kWindowWidth, kWindowHeight,
-                   showOrHide);
+    ::SetWindowPos(state.window.load(), HWND_TOPMOST, state.left, state.top, state.width, state.height, showOrHide);
 }
 
-int HalfRoundedDown(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
+class ScreenDc {
+public:
+    ScreenDc() : dc_(::GetDC(nullptr)) {}
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    ~ScreenDc() {
+        if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// The DPI the window is drawn at. GetDpiForWindow came with Windows 10 1607 and is
+// looked up, so that the setup still starts on Windows 7; before it every window of a
+// process gets the system DPI, which the screen's device context reports.
+int DpiOf(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto forWindow = win::Procedure<DpiForWindow>(::GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    const int dpi = forWindow != nullptr ? static_cast<int>(forWindow(window)) : 0;
+    if (dpi > 0) return dpi;
+    const ScreenDc screen;
+    return screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
+}
+
+// Windows stretches the pixels of a window whose process declares no DPI awareness;
+// this one declares it, so it scales its own geometry, the window with its top-left
+// corner at (left, top).
+void ApplyLayout(HWND window, int dpi, int left, int top) {
+    const ProgressLayout layout = ProgressLayoutAt(dpi);
+    state.left.store(left);
+    state.top.store(top);
+    state.width.store(layout.width);
+    state.height.store(layout.height);
+    const auto place = [](HWND handle, const Box& box) {
+        ::SetWindowPos(handle, nullptr, box.left, box.top, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(window, {left, top, layout.width, layout.height});
+    place(state.label.load(), layout.label);
+    place(state.bar, layout.bar);
+}
 
 // Exceptions cannot unwind through user32's frames: nothing here may throw.
 LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,8 +165,15 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
         const HINSTANCE instance = ::GetModuleHandleA(nullptr);
         state.label.store(::CreateWindowExA(0, "STATIC", state.creationLabel.c_str(), WS_CHILD | WS_VISIBLE, 2, 2,
                                             399, 20, window, nullptr, instance, nullptr));
-        ::CreateWindowExA(0, "msctls_progress32", "", WS_CHILD | WS_VISIBLE | WS_THICKFRAME, 2, 24, 400, 20, window,
-                          nullptr, instance, nullptr);
+        state.bar = ::CreateWindowExA(0, "msctls_progress32", "", WS_CHILD | WS_VISIBLE | WS_THICKFRAME, 2, 24, 400,
+                                      20, window, nullptr, instance, nullptr);
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: Windows suggests the place, the size
+        // follows the new DPI.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        ApplyLayout(window, HIWORD(wParam), suggested->left, suggested->top);
         return 0;
     }
     case WM_DESTROY:
@@ -165,6 +218,13 @@ void RunProgressWindow() {
     const HWND window = ::CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_STATICEDGE, kWindowClass,
                                           applied.caption.c_str(), WS_DLGFRAME, state.left, state.top, kWindowWidth,
                                           kWindowHeight, nullptr, nullptr, instance, nullptr);
+    // Made at the 96-DPI size and centred again at the DPI of the monitor it is on.
+    const int dpi = window != nullptr ? DpiOf(window) : 96;
+    if (dpi != 96) {
+        const ProgressLayout layout = ProgressLayoutAt(dpi);
+        ApplyLayout(window, dpi, HalfRoundedDown(::GetSystemMetrics(SM_CXSCREEN) - layout.width),
+                    HalfRoundedDown(::GetSystemMetrics(SM_CYSCREEN) - layout.height));
+    }
     state.window.store(window);
     if (window != nullptr && applied.shown) ::ShowWindow(window, SW_SHOWNORMAL);
 

@@ -3,7 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ascii.h"
+
 bool IsChildFolderName(const char* name) { return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0; }
+
+bool IsSetAsideName(const std::string& name, const std::vector<std::string>& names) {
+    const std::string lower = LowerAscii(name);
+    for (const std::string& candidate : names)
+        if (LowerAscii(candidate) == lower) return true;
+    return false;
+}
 
 uint32_t EstimatedSizeValue(int64_t kilobytes) {
     if (kilobytes < 0) return 0;

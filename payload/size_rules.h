@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
 // Neither "." nor "..".
 bool IsChildFolderName(const char* name);
+
+// Whether a file name is one of `names`, the way Windows matches names of ASCII
+// letters: without regard to their case.
+bool IsSetAsideName(const std::string& name, const std::vector<std::string>& names);
 
 // The REG_DWORD "EstimatedSize" for a size in kilobytes: capped at the largest value
 // the type holds.

@@ -10,6 +10,7 @@
 #include "localisation/message_box.h"
 #include "localisation/messages.h"
 #include "payload/extract.h"
+#include "payload/extract_rules.h"
 #include "payload/folder_size.h"
 #include "payload/integrity.h"
 #include "payload/size_rules.h"
@@ -23,7 +24,7 @@ namespace {
 
 // Writes the folder's size as "EstimatedSize" of the uninstall entry, in the native
 // view.
-void RecordInstalledSize(const PackageInfo& info) {
+void RecordInstalledSize(const PackageInfo& info, FolderSizeBeside& installedSize) {
     TRegistry& reg = common::Registry();
     // The key is opened to set values and nothing else.
     const REGSAM readAccess = reg.Access();
@@ -35,7 +36,7 @@ void RecordInstalledSize(const PackageInfo& info) {
     try {
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
         if (!reg.OpenKey(installContext.uninstallRoot + info.shortName, true)) throw RegistryError{};
-        const int64_t kilobytes = FolderSizeInKilobytes(installContext.installFolder);
+        const int64_t kilobytes = installedSize.Kilobytes();
         if (kilobytes == -1) {
             runlog::Write("the install folder is gone: \"EstimatedSize\" not written");
             return;
@@ -103,12 +104,15 @@ ExitCode RunSetupSequence(const RunOptions& options) {
             return ExitCode::Ok;
 
         // A package that could not be written still leaves the folder's size to record.
+        // The folder is measured beside the write; the package and its temporary copy
+        // count as the payload step leaves them.
+        FolderSizeBeside installedSize(installContext.installFolder, {info.fileName, TemporaryName(info.fileName)});
         try {
             InstallPackage(info);
         } catch (const SetupError& error) {
             Report(error, outcome);
         }
-        RecordInstalledSize(info);
+        RecordInstalledSize(info, installedSize);
     } catch (const SetupError& error) {
         Report(error, outcome);
         return outcome;

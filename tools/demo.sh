@@ -43,6 +43,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+# Debian's Wine 8 finds none of its own fonts (fonts-wine, /usr/share/wine/fonts) in a
+# new prefix: "MS Shell Dlg" (Tahoma) and Marlett then fall back to Liberation Sans, a
+# message box measures its text in one font and draws it in another (the last
+# character is cut off) and the caption's close button is drawn as the letter "r",
+# Marlett's code for it. In the prefix's Fonts folder Wine finds them, as Windows has them.
+for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+  [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] || cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 
 # The sample installation: C:\Apps\Tarnwick with the stand-in application.
 app="$WINEPREFIX/drive_c/Apps/Tarnwick"

@@ -14,6 +14,8 @@ command -v wine >/dev/null 2>&1 || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 [ -x /usr/lib/wine/wine ] || need+=(wine32:i386)
 command -v Xvfb >/dev/null 2>&1 || need+=(xvfb)
+# Wine's own Tahoma and Marlett, which the demo's message boxes are drawn with.
+[ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v localedef >/dev/null 2>&1 || need+=(locales)
 [ -d /usr/src/googletest ] || need+=(googletest)

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "payload/checksum.h"
 #include "payload/extract_rules.h"
+#include "payload/progress_rules.h"
 #include "payload/size_rules.h"
 
 TEST(TemporaryName, TildeGoesInFrontOfTheFileNamePart) {
@@ -133,4 +135,39 @@ TEST(EstimatedSize, KilobytesAreCappedAtTheLargestDword) {
     EXPECT_FALSE(IsChildFolderName("."));
     EXPECT_FALSE(IsChildFolderName(".."));
     EXPECT_TRUE(IsChildFolderName("...x"));
+}
+
+TEST(ProgressLayout, TheDesignFiguresAt96DpiAndEachOneScaledAtOthers) {
+    struct Row {
+        int dpi;
+        int width, height;
+        Box label, bar;
+    };
+    const Row rows[] = {
+        {96, 408, 76, {2, 2, 399, 20}, {2, 24, 400, 20}},
+        {0, 408, 76, {2, 2, 399, 20}, {2, 24, 400, 20}},  // no DPI known
+        {120, 510, 95, {3, 3, 499, 25}, {3, 30, 500, 25}},   // 2.5 and 498.75 round up
+        {144, 612, 114, {3, 3, 599, 30}, {3, 36, 600, 30}},  // 598.5 rounds away from zero
+        {192, 816, 152, {4, 4, 798, 40}, {4, 48, 800, 40}},
+        {72, 306, 57, {2, 2, 299, 15}, {2, 18, 300, 15}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dpi);
+        const ProgressLayout layout = ProgressLayoutAt(row.dpi);
+        EXPECT_EQ(layout.width, row.width);
+        EXPECT_EQ(layout.height, row.height);
+        for (const auto& [got, want] : {std::pair(layout.label, row.label), std::pair(layout.bar, row.bar)}) {
+            EXPECT_EQ(got.left, want.left);
+            EXPECT_EQ(got.top, want.top);
+            EXPECT_EQ(got.width, want.width);
+            EXPECT_EQ(got.height, want.height);
+        }
+    }
+    EXPECT_EQ(ScaledForDpi(-3, 144), -5);  // halves away from zero on both sides
+    EXPECT_EQ(ScaledForDpi(1, 48), 1);
+}
+
+TEST(ProgressLayout, CentringOffsetsRoundDown) {
+    const int rows[][2] = {{616, 308}, {692, 346}, {412, 206}, {654, 327}, {1, 0}, {0, 0}, {-1, -1}, {-2, -1}, {-3, -2}};
+    for (const auto& row : rows) EXPECT_EQ(HalfRoundedDown(row[0]), row[1]) << row[0];
 }

@@ -100,6 +100,38 @@ void ExpectPlace(const RECT& r, int left, int top, int width, int height) {
     EXPECT_EQ(r.bottom - r.top, height);
 }
 
+// At the start question the window is up; its own thread may still be making or
+// painting it (slow under emulation), so it gets up to 3 s.
+ProgressWindowView LookWhenPainted(HWND box, const SeenDialog& seen, const std::wstring& screenshot) {
+    ProgressWindowView view = LookAtProgressWindow(seen.processId, box, screenshot);
+    for (int wait = 0; seen.text == ui::kStartQuestion && wait < 30 && !Painted(view, screenshot); ++wait) {
+        ::Sleep(100);
+        view = LookAtProgressWindow(seen.processId, box, screenshot);
+    }
+    return view;
+}
+
+// The DPI of the programs started while it lives, as the display settings give it to a
+// user's programs (Wine reads it at process start); the earlier setting comes back.
+class LogPixels {
+public:
+    explicit LogPixels(DWORD dpi) : before_(ReadRegDword(HKEY_CURRENT_USER, kKey, "LogPixels", KEY_WOW64_64KEY)) {
+        SetRegDword(HKEY_CURRENT_USER, kKey, "LogPixels", dpi, KEY_WOW64_64KEY);
+    }
+    LogPixels(const LogPixels&) = delete;
+    LogPixels& operator=(const LogPixels&) = delete;
+    ~LogPixels() {
+        if (before_)
+            SetRegDword(HKEY_CURRENT_USER, kKey, "LogPixels", *before_, KEY_WOW64_64KEY);
+        else
+            DeleteRegValue(HKEY_CURRENT_USER, kKey, "LogPixels", KEY_WOW64_64KEY);
+    }
+
+private:
+    static constexpr char kKey[] = "Control Panel\\Desktop";
+    std::optional<DWORD> before_;
+};
+
 }  // namespace
 
 TEST(ProgressWindowE2e, ComesUpEmptyAndTopmostAfterTheOlderVersionQuestionWhateverTheAnswer) {
@@ -115,14 +147,7 @@ TEST(ProgressWindowE2e, ComesUpEmptyAndTopmostAfterTheOlderVersionQuestionWhatev
         std::vector<SeenDialog> dialogs;
         {
             DialogDriver driver({IDYES, answer, IDNO}, 0, L"", [&](HWND box, const SeenDialog& seen) {
-                ProgressWindowView view = LookAtProgressWindow(seen.processId, box, screenshot);
-                // By the start question the window is up; its own thread may still be
-                // making or painting it (slow under emulation), so it gets up to 3 s.
-                for (int wait = 0; seen.text == ui::kStartQuestion && wait < 30 && !Painted(view, screenshot); ++wait) {
-                    ::Sleep(100);
-                    view = LookAtProgressWindow(seen.processId, box, screenshot);
-                }
-                views.push_back(view);
+                views.push_back(LookWhenPainted(box, seen, screenshot));
             });
             EXPECT_EQ(RunAndWait(BinFolder() + L"\\setup.exe", L"", &driver).exitCode, 0u);
             dialogs = driver.Seen();
@@ -155,4 +180,29 @@ TEST(ProgressWindowE2e, ComesUpEmptyAndTopmostAfterTheOlderVersionQuestionWhatev
         const std::string bmp = ReadWholeFile(ToUtf8(screenshot));
         EXPECT_EQ(PixelOfBitmap(bmp, up.belowBar.x, up.belowBar.y), RGB(128, 128, 128));
     }
+}
+
+TEST(ProgressWindowE2e, ScalesItsOwnGeometryAt144DpiAndStaysCentred) {
+    const LogPixels dpi(144);
+    SampleInstall install("progress-window-144");
+    ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), PackageWithVersion(409)));
+    const std::wstring screenshot = FromUtf8(BinFolderA() + "\\..\\test-screenshots\\progress-144-dpi.bmp");
+    std::vector<ProgressWindowView> views;
+    {
+        DialogDriver driver({IDYES, IDYES, IDNO}, 0, L"", [&](HWND box, const SeenDialog& seen) {
+            if (seen.text == ui::kStartQuestion) views.push_back(LookWhenPainted(box, seen, screenshot));
+        });
+        EXPECT_EQ(RunAndWait(BinFolder() + L"\\setup.exe", L"", &driver).exitCode, 0u);
+    }
+    ASSERT_EQ(views.size(), 1u) << "no start question";
+    const ProgressWindowView& up = views[0];
+    ASSERT_EQ(up.count, 1);
+    EXPECT_TRUE(up.visible);
+    // Wine stretches nothing (every program gets 144 DPI and draws its own pixels), so
+    // what shows here is the scaling the setup does itself: 1.5 times each figure.
+    ExpectPlace(up.outer, 206, 327, 612, 114);
+    ASSERT_EQ(up.childPlaces.size(), 2u);
+    ExpectPlace(up.childPlaces[0], 3, 3, 599, 30);
+    ExpectPlace(up.childPlaces[1], 3, 36, 600, 30);
+    EXPECT_TRUE(Painted(up, screenshot));
 }

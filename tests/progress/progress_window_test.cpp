@@ -231,4 +231,23 @@ TEST(ProgressWindow, WholeLifeInOneProcess) {
     EXPECT_EQ(::GetWindowThreadProcessId(window, nullptr), windowThread);
     EXPECT_EQ(ProgressWindows(), std::vector<HWND>{window});
     EXPECT_EQ(ThreadsStarted(), startsUp);
+
+    // Moved to a monitor of 144 DPI: at the place Windows suggests, in the size that
+    // DPI gives, children in proportion; hidden and shown again it keeps both. Back
+    // at 96 DPI every figure is the first one again.
+    RECT suggested = {100, 50, 100 + 613, 50 + 115};
+    ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    HideProgress();
+    ShowProgress("", "");
+    ASSERT_TRUE(::GetWindowRect(window, &outer));
+    ExpectRect(outer, 100, 50, 612, 114);
+    ExpectRect(PlaceInParent(children[0]), 3, 3, 599, 30);
+    ExpectRect(PlaceInParent(children[1]), 3, 36, 600, 30);
+    suggested = {308, 346, 308 + 408, 346 + 76};
+    ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    ShowProgress("", "");
+    ASSERT_TRUE(::GetWindowRect(window, &outer));
+    ExpectRect(outer, 308, 346, 408, 76);
+    ExpectRect(PlaceInParent(children[0]), 2, 2, 399, 20);
+    ExpectRect(PlaceInParent(children[1]), 2, 24, 400, 20);
 }

@@ -207,4 +207,35 @@ TEST_F(FolderSize, LinkLoopsEndAndLinkedTreesCountOnce) {
     EXPECT_EQ(call.kilobytes, 11);
 }
 
+TEST_F(FolderSize, BesideAWriteTheSetAsideFilesCountAsTheyAreAtTheEnd) {
+    Folder("sub");
+    File("sub\\tws.pak", 2048);  // below the top: an ordinary file
+    File("keep", 1024);
+    File("TWS.PAK", 5 * 1024);
+    File("~tws.pak", 3 * 1024);
+    Folder("~tws.pak-folder");
+    {
+        FolderSizeBeside size(kRoot, {"tws.pak", "~tws.pak"});
+        // What the payload step does meanwhile: the copy renamed over the package.
+        ASSERT_TRUE(::MoveFileExA(Path("~tws.pak").c_str(), Path("TWS.PAK").c_str(), MOVEFILE_REPLACE_EXISTING));
+        File("TWS.PAK", 7 * 1024);
+        EXPECT_EQ(size.Kilobytes(), FolderSizeInKilobytes(kRoot));
+        EXPECT_EQ(size.Kilobytes(), 2 + 1 + 7);
+    }
+    {
+        // A leftover copy counts, and a folder of a set-aside name is walked like any other.
+        File("~tws.pak", 4 * 1024);
+        ASSERT_TRUE(::DeleteFileA(Path("TWS.PAK").c_str()));
+        Folder("tws.pak");
+        File("tws.pak\\inside", 1024);
+        FolderSizeBeside size(kRoot + "\\"s, {"tws.pak", "~tws.pak"});
+        EXPECT_EQ(size.Kilobytes(), 2 + 1 + 4 + 1);
+    }
+    {
+        FolderSizeBeside missing(Path("missing"), {"tws.pak"});
+        EXPECT_EQ(missing.Kilobytes(), -1);
+        FolderSizeBeside unused(kRoot, {});  // never asked: its destructor waits for the walk
+    }
+}
+
 }  // namespace

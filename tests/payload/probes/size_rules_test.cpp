@@ -11,3 +11,19 @@ TEST(FolderIdentities, SecondVisitIsRefusedAndIndexZeroIsUnknown) {
     EXPECT_TRUE(listed.FirstVisit(0x1234, 0));
     EXPECT_TRUE(listed.FirstVisit(0x1234, 0));
 }
+
+TEST(SetAsideName, NamesMatchWithoutRegardToTheCaseOfAsciiLetters) {
+    const std::vector<std::string> names = {"tws.pak", "~tws.pak"};
+    struct Row {
+        const char* name;
+        bool setAside;
+    };
+    const Row rows[] = {
+        {"tws.pak", true}, {"TWS.PAK", true}, {"~Tws.Pak", true}, {"tws.pa", false}, {"tws.pak ", false},
+        {"xtws.pak", false}, {"~~tws.pak", false}, {"", false}, {"Tws.pak\xc0", false},
+    };
+    for (const Row& row : rows) EXPECT_EQ(IsSetAsideName(row.name, names), row.setAside) << row.name;
+    EXPECT_FALSE(IsSetAsideName("tws.pak", {}));
+    // Letters beyond ASCII keep their case: Windows-1251 "\xc0" (А) is not "\xe0" (а).
+    EXPECT_FALSE(IsSetAsideName("\xc0.pak", {"\xe0.pak"}));
+}

@@ -65,11 +65,11 @@ private:
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!handle) return;
+        if (!listDirectory_) return ListByName(folder, top);
         const uint64_t bytesBefore = walk_.bytes;
         const size_t queuedBefore = queue_.size();
         for (bool first = true;; first = false) {
-            if (!::GetFileInformationByHandleEx(handle.Get(), FileIdBothDirectoryInfo, buffer_.data(),
-                                                kListingBytes)) {
+            if (!listDirectory_(handle.Get(), FileIdBothDirectoryInfo, buffer_.data(), kListingBytes)) {
                 if (first && ::GetLastError() != ERROR_NO_MORE_FILES) ListByName(folder, top);
                 return;
             }
@@ -103,6 +103,10 @@ private:
     }
 
     Walk& walk_;
+    // Vista's call, looked up so that the program still starts on XP, where every folder
+    // is listed by name.
+    using ListDirectoryFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const ListDirectoryFn listDirectory_ = win::KernelProcedure<ListDirectoryFn>("GetFileInformationByHandleEx");
     std::vector<LONGLONG> buffer_;  // FILE_ID_BOTH_DIR_INFO entries are 8-byte aligned
     std::vector<std::string> queue_;
     FolderIdentities listed_;

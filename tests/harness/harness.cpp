@@ -157,7 +157,6 @@ void RemoveTree(const std::string& path) {
     }
 }
 
-namespace {
 std::string UnixPath(const std::string& path) {
     using UnixNameFn = char*(CDECL*)(LPCWSTR);
     const auto unixName = reinterpret_cast<UnixNameFn>(
@@ -170,11 +169,11 @@ std::string UnixPath(const std::string& path) {
     return result;
 }
 
-bool RunUnixTool(const std::wstring& commandLine) {
+bool RunUnixTool(const std::string& commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::wstring line = commandLine;
+    std::wstring line = FromUtf8(commandLine);
     if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     ::WaitForSingleObject(process.hProcess, 10000);
@@ -182,12 +181,10 @@ bool RunUnixTool(const std::wstring& commandLine) {
     ::CloseHandle(process.hProcess);
     return true;
 }
-}  // namespace
 
-bool MakeSymbolicLink(const std::string& target, const std::string& link) {
-    const std::string to = UnixPath(target), at = UnixPath(link);
-    if (to.empty() || at.empty() || !RunUnixTool(L"Z:\\bin\\ln -s \"" + FromUtf8(to) + L"\" \"" + FromUtf8(at) + L"\""))
-        return false;
+bool MakeSymbolicLink(const std::string& target, const std::string& link, bool unixTarget) {
+    const std::string to = unixTarget ? target : UnixPath(target), at = UnixPath(link);
+    if (to.empty() || at.empty() || !RunUnixTool("Z:\\bin\\ln -s \"" + to + "\" \"" + at + "\"")) return false;
     // Wine does not wait for the Unix program's end; the link is there when a call
     // follows it to its target.
     for (int i = 0; i < 250; ++i) {
@@ -199,7 +196,7 @@ bool MakeSymbolicLink(const std::string& target, const std::string& link) {
 
 void RemoveSymbolicLink(const std::string& link) {
     const std::string at = UnixPath(link);
-    if (at.empty() || !RunUnixTool(L"Z:\\bin\\rm -f \"" + FromUtf8(at) + L"\"")) return;
+    if (at.empty() || !RunUnixTool("Z:\\bin\\rm -f \"" + at + "\"")) return;
     for (int i = 0; i < 250 && ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) ::Sleep(20);
 }
 

@@ -45,7 +45,15 @@ std::string ReadWholeFile(const std::string& path);  // "" when missing
 // Links as a user could plant them. Wine 8 has no symbolic links of its own; a Unix one
 // in the prefix's drive is followed like a Windows one, and is made and removed here by
 // the Linux tools (Wine starts a Unix program named by its path on drive Z:).
-bool MakeSymbolicLink(const std::string& target, const std::string& link);
+// The Unix path of a Windows path, through Wine's own export; empty when not under Wine.
+std::string UnixPath(const std::string& path);
+// Starts a Unix program ("Z:\\bin\\ln ..."); Wine signals its end before it has run.
+bool RunUnixTool(const std::string& commandLine);
+// A link at `link` to `target`, a Windows path, or with `unixTarget` a Unix one as it
+// stands (relative to the link's folder, for instance); true once calls follow it.
+bool MakeSymbolicLink(const std::string& target, const std::string& link, bool unixTarget = false);
+// Removes the link itself (RemoveDirectoryA and DeleteFileA under Wine 8 leave a Unix
+// link in place or remove what it leads to), and waits until it is gone.
 void RemoveSymbolicLink(const std::string& link);
 
 extern const char kUninstallKey[];  // Software\...\Uninstall\Tarnwick

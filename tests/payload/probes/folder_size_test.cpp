@@ -18,35 +18,6 @@ namespace {
 
 const char kRoot[] = "C:\\tw-tests\\folder-size";
 
-// The Unix path of a Windows path, through Wine's own export; empty when not under Wine.
-std::string UnixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(LPCWSTR);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return std::string();
-    char* unix = toUnix(FromUtf8(path).c_str());
-    if (!unix) return std::string();
-    std::string result(unix);
-    ::HeapFree(::GetProcessHeap(), 0, unix);
-    return result;
-}
-
-// Wine starts Unix programs through CreateProcess. That is the one way to make a Unix
-// symbolic link from here: Wine 8's CreateSymbolicLinkA returns TRUE and makes nothing.
-// The program runs on after the process handle is signalled.
-bool RunUnix(const std::string& commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return true;
-}
-
 struct SizeCall {
     std::string path;
     int64_t kilobytes;
@@ -66,11 +37,7 @@ protected:
         ASSERT_TRUE(::CreateDirectoryA(kRoot, nullptr));
     }
     void TearDown() override {
-        // RemoveDirectoryA leaves some Unix links in place under Wine 8.
-        for (const UnixLink& link : links_) RunUnix("Z:\\bin\\rm -f \"" + link.unixPath + "\"");
-        for (int i = 0; i < 250 && !links_.empty(); ++i, ::Sleep(20))
-            while (!links_.empty() && ::GetFileAttributesA(links_.back().path.c_str()) == INVALID_FILE_ATTRIBUTES)
-                links_.pop_back();
+        for (const std::string& link : links_) RemoveSymbolicLink(link);
         RemoveTree(kRoot);
     }
 
@@ -84,21 +51,12 @@ protected:
     }
     // A Unix symbolic link at `relative` to `target` (relative to the link's folder).
     bool Link(const std::string& relative, const std::string& target) {
-        const std::string unix = UnixPath(Path(relative));
-        if (unix.empty() || !RunUnix("Z:\\bin\\ln -s \"" + target + "\" \"" + unix + "\"")) return false;
-        links_.push_back({Path(relative), unix});
-        // The started process ends before the Unix program has run.
-        for (int i = 0; i < 250; ++i, ::Sleep(20))
-            if (::GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-        return false;
+        links_.push_back(Path(relative));
+        return MakeSymbolicLink(target, Path(relative), true);
     }
 
 private:
-    struct UnixLink {
-        std::string path;
-        std::string unixPath;
-    };
-    std::vector<UnixLink> links_;
+    std::vector<std::string> links_;
 };
 
 TEST_F(FolderSize, NoFolderGivesMinusOne) {

@@ -81,9 +81,11 @@ void Write(const Text& line) {
 
 void SystemCallFailed(const char* call, unsigned long error, const Text& subject) {
     if (!file.Valid()) return;
+    const DWORD lastError = ::GetLastError();
     Text line = Text::Fixed(call) + " failed";
     if (!subject.Empty()) line = line + " for " + subject;
     Write(line + ": " + Text::FromUtf8(ErrorText(error, SystemErrorText(error))));
+    ::SetLastError(lastError);
 }
 
 }  // namespace runlog

@@ -18,7 +18,7 @@ inline void Write(const char* fixed) { Write(Text::Fixed(fixed)); }
 inline void Write(const std::string& fixed) { Write(Text::Fixed(fixed)); }
 
 // A failed system call: its name, what it worked on, the error number and the system's
-// text for it.
+// text for it. Logging leaves the caller's last error as it was.
 void SystemCallFailed(const char* call, unsigned long error, const Text& subject = Text());
 
 }  // namespace runlog

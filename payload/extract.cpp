@@ -52,12 +52,19 @@ struct InstalledFile {
 // another process holds reads as 0), and read only where it is the folder's own entry:
 // a link there to a file elsewhere is never read. It counts as version 0 then, and the
 // rename replaces the link, not what it leads to.
-InstalledFile ProbeInstalled(const files::Folder& folder, const std::string& name, VersionedKind kind) {
+// A file another process holds for a moment is waited for; one held longer reads as 0.
+// With `tell` clear an unreadable language file is not shown to the user.
+InstalledFile ProbeInstalled(const files::Folder& folder, const std::string& name, VersionedKind kind,
+                             Patience& patience, bool tell = true) {
     InstalledFile installed;
     const std::string path = folder.Path() + name;
     const DWORD share = kind == VersionedKind::Language ? FILE_SHARE_READ : 0;
-    win::UniqueFile file(::CreateFileW(WidePath(path).data(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    win::UniqueFile file;
+    patience.Retry(FileStep::Read, path, [&] {
+        file.Reset(::CreateFileW(WidePath(path).data(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        return file.Valid();
+    });
     if (file && !folder.Holds(file.Get(), name)) {
         runlog::Write(Text::FromUtf8(path) + ": not the install folder's own file; not read, taken as version 0");
         return installed;
@@ -72,7 +79,7 @@ InstalledFile ProbeInstalled(const files::Folder& folder, const std::string& nam
     if (kind == VersionedKind::None || (!file && kind != VersionedKind::Language)) return installed;
     const LanguageVersion reading = ProbeVersion(kind, file.Get(), path);
     file.Reset();
-    installed.version = Told(reading);
+    installed.version = tell ? Told(reading) : reading.version;
     return installed;
 }
 
@@ -84,21 +91,25 @@ bool AskReplaceWithOlder(const std::string& target, int32_t installedVersion, in
 // Writes the pieces to target through a temporary copy, written and flushed in full,
 // that becomes the target in one rename: a setup ended at any moment leaves the
 // installed file or none, or the new one whole. An installed file is replaced only
-// after the version comparison of `kind`. Raises SilentAbort on any failure.
-void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces, VersionedKind kind) {
+// after the version comparison of `compared`; `probed` is the kind's probe, which
+// reads the version the step leaves in place. Raises SilentAbort on any failure.
+PlacedPackage WritePackage(const std::string& target, std::initializer_list<Bytes> pieces, VersionedKind compared,
+                           VersionedKind probed, Patience& patience) {
     const FolderAndName where = SplitFolderAndName(target);
     const files::Folder folder(where.folder);
     if (!folder.Valid()) throw SilentAbort{};
     const bool installed = IsExistingFile(target);
-    TemporaryCopy copy(folder, TemporaryName(where.name));
+    TemporaryCopy copy(folder, TemporaryName(where.name), patience);
     if (!copy.Write(pieces)) throw SilentAbort{};
+    std::optional<int32_t> newVersion;
     if (!installed) {
+        if (probed != VersionedKind::None) newVersion = ProbeVersion(probed, copy.Handle(), copy.Path()).version;
         if (!copy.MoveTo(where.name, TemporaryCopy::Target::Absent)) throw SilentAbort{};
         runlog::Write(Text::FromUtf8(target) + ": written (no file was installed)");
-        return;
+        return {true, newVersion};
     }
 
-    const InstalledFile current = ProbeInstalled(folder, where.name, kind);
+    const InstalledFile current = ProbeInstalled(folder, where.name, compared, patience);
     // Windows refuses to rename over a read-only file; the same everywhere (Wine run as
     // root would not).
     if (current.readOnly) {
@@ -106,58 +117,84 @@ void WritePackage(const std::string& target, std::initializer_list<Bytes> pieces
         throw SilentAbort{};
     }
     bool older = false;
-    if (kind != VersionedKind::None) {
-        const int32_t newVersion = Told(ProbeVersion(kind, copy.Handle(), copy.Path()));
+    if (compared != VersionedKind::None) {
+        newVersion = Told(ProbeVersion(compared, copy.Handle(), copy.Path()));
         runlog::Write(Text::FromUtf8(target) + ": installed version " + std::to_string(current.version) +
-                      ", new version " + std::to_string(newVersion));
-        older = current.version > newVersion;
+                      ", new version " + std::to_string(*newVersion));
+        older = current.version > *newVersion;
         if (older) {
             HideProgress();
-            if (!AskReplaceWithOlder(target, current.version, newVersion)) {
+            if (!AskReplaceWithOlder(target, current.version, *newVersion)) {
                 copy.Discard();
                 runlog::Write(Text::FromUtf8(target) + ": kept, the installed file is newer");
                 ShowProgress("", "");
-                return;
+                return {true, current.version};
             }
         }
+    } else if (probed != VersionedKind::None) {
+        newVersion = ProbeVersion(probed, copy.Handle(), copy.Path()).version;
     }
     if (!copy.MoveTo(where.name, TemporaryCopy::Target::Installed)) throw SilentAbort{};
     runlog::Write(Text::FromUtf8(target) + ": replaced");
     if (older) ShowProgress("", "");
+    return {true, newVersion};
+}
+
+// What lies at the target after a failed step, read as its kind's probe reads it. The
+// step's own report comes first, so an unreadable language file is not shown again.
+PlacedPackage PackageInPlace(const std::string& target, VersionedKind probed, Patience& patience) {
+    PlacedPackage placed;
+    const FolderAndName where = SplitFolderAndName(target);
+    const files::Folder folder(where.folder);
+    if (!folder.Valid() || !IsExistingFile(target)) return placed;
+    placed.present = true;
+    if (probed != VersionedKind::None)
+        placed.version = ProbeInstalled(folder, where.name, probed, patience, false).version;
+    return placed;
 }
 
 // Every failure of writing the target, a missing resource and a lack of memory
-// included, ends in the one installing-file report.
+// included, ends in the one installing-file report, after `placed` has been read from
+// the folder. One patience serves the whole step.
 template <typename Write>
-void ReportFailureOf(const std::string& target, Write write) {
+void ReportFailureOf(const std::string& target, VersionedKind probed, PlacedPackage& placed, Write write) {
+    Patience patience;
     try {
-        write();
+        placed = write(patience);
+        return;
     } catch (const SilentAbort&) {
-        throw SetupError(messages::CannotInstallFile(target), ExitCode::InstallFailed);
     } catch (const std::bad_alloc&) {
-        throw SetupError(messages::CannotInstallFile(target), ExitCode::InstallFailed);
     }
+    try {
+        placed = PackageInPlace(target, probed, patience);
+    } catch (const std::bad_alloc&) {
+        placed = PlacedPackage();
+    }
+    throw SetupError(messages::CannotInstallFile(target), ExitCode::InstallFailed);
 }
 
 }  // namespace
 
 void InstallResourceFile(const std::string& name, const std::string& kind, const std::string& target,
-                         bool checkSwitch) {
-    ReportFailureOf(target, [&] {
+                         bool checkSwitch, PlacedPackage& placed) {
+    const VersionedKind probed = VersionedKindOf(kind, target);
+    ReportFailureOf(target, probed, placed, [&](Patience& patience) {
         const OwnResource resource(name, kind);
         if (!resource.Found()) {
             runlog::Write("no payload resource " + name + " of type " + kind);
             throw SilentAbort{};
         }
-        WritePackage(target, {resource.View()}, checkSwitch ? VersionedKindOf(kind, target) : VersionedKind::None);
+        return WritePackage(target, {resource.View()}, checkSwitch ? probed : VersionedKind::None, probed, patience);
     });
 }
 
-void InstallTwoPartResourceFile(const std::string& name, const std::string& kind, const std::string& target) {
-    ReportFailureOf(target, [&] {
+void InstallTwoPartResourceFile(const std::string& name, const std::string& kind, const std::string& target,
+                                PlacedPackage& placed) {
+    const VersionedKind probed = VersionedKindOf(kind, target);
+    ReportFailureOf(target, probed, placed, [&](Patience& patience) {
         const OwnResource first(name + "1", kind);
         const OwnResource second(name + "2", kind);
         if (!first.Found() || !second.Found()) throw SilentAbort{};
-        WritePackage(target, {first.View(), second.View()}, VersionedKind::None);
+        return WritePackage(target, {first.View(), second.View()}, VersionedKind::None, probed, patience);
     });
 }

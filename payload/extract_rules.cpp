@@ -34,3 +34,15 @@ QuestionPair OlderVersionQuestion(const std::string& target, const std::string& 
            installedVersion + " with an older file version " + newVersion + "?";
     return {{english, russian}, messages::QuestionCaption()};
 }
+
+bool IsBriefHold(uint32_t error, FileStep step) {
+    constexpr uint32_t kAccessDenied = 5, kSharingViolation = 32, kLockViolation = 33;
+    return error == kSharingViolation || error == kLockViolation ||
+           (error == kAccessDenied && step == FileStep::Rename);
+}
+
+uint32_t RetryPauseMs(int retry) {
+    static constexpr uint32_t kPauses[] = {250, 500, 1000, 2000, 3000, 3250};
+    constexpr int kRetries = static_cast<int>(sizeof kPauses / sizeof kPauses[0]);
+    return retry >= 1 && retry <= kRetries ? kPauses[retry - 1] : 0;
+}

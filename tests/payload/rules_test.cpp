@@ -137,6 +137,44 @@ TEST(EstimatedSize, KilobytesAreCappedAtTheLargestDword) {
     EXPECT_TRUE(IsChildFolderName("...x"));
 }
 
+TEST(DetectionValue, TheVersionInPlaceTheBuildsForAKindWithoutOneAndZeroWithoutAFile) {
+    const struct {
+        bool present;
+        std::optional<int32_t> version;
+        uint32_t value;
+    } cases[] = {
+        {true, 408, 408},          {true, 409, 409},  // a newer installed file kept
+        {true, 0, 0},              {true, -2, 0},     // a field that reads nothing, or below 0
+        {true, std::nullopt, 408},                    // a kind without a version field
+        {false, std::nullopt, 0},  {false, 409, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DetectionValue(c.present, c.version, 408), c.value) << c.present;
+}
+
+// Brief holds: sharing and lock violations wherever the package is written or read,
+// access denied on the rename only; the pauses grow and end near 10 s.
+TEST(BriefHold, WhichErrorsAreWaitedOutAndForHowLong) {
+    for (FileStep step : {FileStep::Create, FileStep::Write, FileStep::Read, FileStep::Rename}) {
+        EXPECT_TRUE(IsBriefHold(32, step));
+        EXPECT_TRUE(IsBriefHold(33, step));
+        EXPECT_EQ(IsBriefHold(5, step), step == FileStep::Rename);
+        for (uint32_t other : {0u, 2u, 3u, 19u, 80u, 87u, 112u, 183u}) EXPECT_FALSE(IsBriefHold(other, step)) << other;
+    }
+    uint32_t total = 0, previous = 0;
+    int retries = 0;
+    for (uint32_t pause; (pause = RetryPauseMs(retries + 1)) != 0; ++retries) {
+        EXPECT_GT(pause, previous);
+        previous = pause;
+        total += pause;
+    }
+    EXPECT_EQ(RetryPauseMs(0), 0u);
+    EXPECT_EQ(RetryPauseMs(-1), 0u);
+    EXPECT_GE(retries, 4);
+    EXPECT_LE(RetryPauseMs(1), 500u);
+    EXPECT_GE(total, 9000u);
+    EXPECT_LE(total, 11000u);
+}
+
 TEST(ProgressLayout, TheDesignFiguresAt96DpiAndEachOneScaledAtOthers) {
     struct Row {
         int dpi;

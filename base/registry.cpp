@@ -35,6 +35,8 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
         // A key that is only looked for may well be missing; one to be created is needed.
         if (canCreate)
             runlog::SystemCallFailed("RegCreateKeyExW", static_cast<unsigned long>(status), Text::FromUtf8(sub));
+        else if (status != ERROR_FILE_NOT_FOUND)
+            runlog::SystemCallFailed("RegOpenKeyExW", static_cast<unsigned long>(status), Text::FromUtf8(sub));
         return false;
     }
     key_ = std::move(opened);

@@ -19,6 +19,12 @@ uint32_t EstimatedSizeValue(int64_t kilobytes) {
     return kilobytes > INT64_C(0xFFFFFFFF) ? 0xFFFFFFFFu : static_cast<uint32_t>(kilobytes);
 }
 
+uint32_t DetectionValue(bool present, std::optional<int32_t> version, int32_t buildVersion) {
+    if (!present) return 0;
+    const int32_t value = version.value_or(buildVersion);
+    return value < 0 ? 0 : static_cast<uint32_t>(value);
+}
+
 bool FolderIdentities::FirstVisit(uint32_t volumeSerial, uint64_t fileIndex) {
     if (fileIndex == 0) return true;
     const std::pair<uint32_t, uint64_t> identity(volumeSerial, fileIndex);

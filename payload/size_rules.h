@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,12 @@ bool IsSetAsideName(const std::string& name, const std::vector<std::string>& nam
 // The REG_DWORD "EstimatedSize" for a size in kilobytes: capped at the largest value
 // the type holds.
 uint32_t EstimatedSizeValue(int64_t kilobytes);
+
+// The REG_DWORD that tells a deployment tool which package a machine has: the version
+// of the package file in place, `buildVersion` for a kind without a version field, 0
+// without a file (and for a field that reads below 0), so that "at least this build's
+// version" holds exactly where this build's package or a newer one lies.
+uint32_t DetectionValue(bool present, std::optional<int32_t> version, int32_t buildVersion);
 
 // The folders one walk has listed, known by volume serial number and file index, so
 // that a folder reached a second time through a link that is not marked as a reparse

@@ -98,9 +98,16 @@ void Discover(TRegistry& reg, const std::string& shortName) {
         AddTrailingBackslash(*folder);
 
     c.installFolder = c.programFilesFolder + shortName;
-    std::optional<std::string> found = UninstallEntryFolder(reg, c.uninstallRoot + shortName, "native view");
-    if (!found) found = UninstallEntryFolder(reg, Wow6432Path(c.uninstallRoot) + shortName, "32-bit view");
-    if (found) c.installFolder = *found;
+    c.uninstallEntry = c.uninstallRoot + shortName;
+    std::optional<std::string> found = UninstallEntryFolder(reg, c.uninstallEntry, "native view");
+    if (!found) {
+        c.uninstallEntry = Wow6432Path(c.uninstallRoot) + shortName;
+        found = UninstallEntryFolder(reg, c.uninstallEntry, "32-bit view");
+    }
+    if (found)
+        c.installFolder = *found;
+    else
+        c.uninstallEntry.clear();
     AddTrailingBackslash(c.installFolder);
     runlog::Write(Text::Fixed(found ? "install folder: " : "install folder (the default): ") +
                   Text::FromUtf8(c.installFolder));

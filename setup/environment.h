@@ -17,6 +17,9 @@ struct InstallContext {
     std::string userStartup;
     std::string uninstallRoot;  // "Software\Microsoft\Windows\CurrentVersion\Uninstall\"
     std::string installFolder;  // ends with a backslash unless empty
+    // The key below HKEY_LOCAL_MACHINE, in the accessor's view, whose "UninstallString"
+    // named the install folder (under "WOW6432Node" for a 32-bit entry); empty when none did.
+    std::string uninstallEntry;
 };
 
 extern InstallContext installContext;

@@ -22,9 +22,11 @@ PackageInfo packageInfo;
 
 namespace {
 
-// Writes the folder's size as "EstimatedSize" of the uninstall entry, in the native
-// view.
-void RecordInstalledSize(const PackageInfo& info, FolderSizeBeside& installedSize) {
+// Writes the folder's size as "EstimatedSize" of the uninstall entry, in the key and
+// view where discovery found the entry (the native key when there was none), and
+// beside it the detection value named after the package file: the version of the
+// package in place, for deployment tools that cannot read a data file's version.
+void RecordInstalledSize(const PackageInfo& info, FolderSizeBeside& installedSize, const PlacedPackage& placed) {
     TRegistry& reg = common::Registry();
     // The key is opened to set values and nothing else.
     const REGSAM readAccess = reg.Access();
@@ -33,28 +35,33 @@ void RecordInstalledSize(const PackageInfo& info, FolderSizeBeside& installedSiz
         reg.CloseKey();
         reg.SetAccess(readAccess);
     });
+    const bool entryFound = !installContext.uninstallEntry.empty();
+    const std::string key = entryFound ? installContext.uninstallEntry : installContext.uninstallRoot + info.shortName;
     try {
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        if (!reg.OpenKey(installContext.uninstallRoot + info.shortName, true)) throw RegistryError{};
+        // An entry found is written where it is; a key is made only where there was none.
+        if (!reg.OpenKey(key, !entryFound)) throw RegistryError{};
         const int64_t kilobytes = installedSize.Kilobytes();
         if (kilobytes == -1) {
             runlog::Write("the install folder is gone: \"EstimatedSize\" not written");
             return;
         }
         reg.WriteInteger("EstimatedSize", EstimatedSizeValue(kilobytes));
-        runlog::Write("\"EstimatedSize\" = " + std::to_string(EstimatedSizeValue(kilobytes)) + " (KiB) under HKLM\\" +
-                      installContext.uninstallRoot + info.shortName);
+        const uint32_t detected = DetectionValue(placed.present, placed.version, info.version);
+        reg.WriteInteger(info.fileName, detected);
+        runlog::Write("\"EstimatedSize\" = " + std::to_string(EstimatedSizeValue(kilobytes)) + " (KiB), \"" +
+                      info.fileName + "\" = " + std::to_string(detected) + " under HKLM\\" + key);
     } catch (const RegistryError&) {
         throw SetupError(messages::NoRegistryAccess(), ExitCode::SizeNotRecorded);
     }
 }
 
-void InstallPackage(const PackageInfo& info) {
+void InstallPackage(const PackageInfo& info, PlacedPackage& placed) {
     const std::string target = installContext.installFolder + info.fileName;
     if (info.baseName == "twq")
-        InstallTwoPartResourceFile(info.baseName, info.kind, target);
+        InstallTwoPartResourceFile(info.baseName, info.kind, target, placed);
     else
-        InstallResourceFile(info.baseName, info.kind, target, true);
+        InstallResourceFile(info.baseName, info.kind, target, true, placed);
 }
 
 // Shows the failure; the first failure of the run decides its exit code.
@@ -73,6 +80,8 @@ ExitCode RunSetupSequence(const RunOptions& options) {
     // held to the end of the run.
     const InstanceGuard guard(info.baseName);
     try {
+        // Where nobody can see a box, only a quiet run can do its work.
+        if (!options.quiet && !SomeoneCanSeeBoxes()) throw SetupError(messages::NobodyToAsk(), ExitCode::NobodyToAsk);
         if (guard.AnotherSetupRuns()) {
             runlog::Write("another setup of this package is running");
             throw SetupError(messages::AlreadyRunning(), ExitCode::AlreadyRunning);
@@ -107,12 +116,13 @@ ExitCode RunSetupSequence(const RunOptions& options) {
         // The folder is measured beside the write; the package and its temporary copy
         // count as the payload step leaves them.
         FolderSizeBeside installedSize(installContext.installFolder, {info.fileName, TemporaryName(info.fileName)});
+        PlacedPackage placed;
         try {
-            InstallPackage(info);
+            InstallPackage(info, placed);
         } catch (const SetupError& error) {
             Report(error, outcome);
         }
-        RecordInstalledSize(info, installedSize);
+        RecordInstalledSize(info, installedSize, placed);
     } catch (const SetupError& error) {
         Report(error, outcome);
         return outcome;
@@ -120,6 +130,11 @@ ExitCode RunSetupSequence(const RunOptions& options) {
 
     if (options.quiet && !options.startAfterInstall)
         runlog::Write("start question not asked: quiet mode, no \"runapp\"");
+    // It would start on a desktop nobody sees, under the account of the deployment.
+    if (options.quiet && options.startAfterInstall && !SomeoneCanSeeBoxes()) {
+        runlog::Write("the application is not started: nobody can see it here");
+        return outcome;
+    }
     if (options.quiet ? options.startAfterInstall : Ask(StartQuestion(info), Language::Russian))
         StartApplicationAndBringForward(installContext.installFolder, info.shortName);
     return outcome;

@@ -41,6 +41,8 @@ TEST(Sequence, FreshInstallAnsweredYesTwiceInstallsRecordsSizeAndStartsTheApplic
     EXPECT_TRUE(SamePackage(install.Path("tws.pak")));
     EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
     EXPECT_EQ(EstimatedSize(), FolderKilobytes(install.Folder()));
+    // Beside it, what a deployment tool's detection rule reads: the version in place.
+    EXPECT_EQ(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "tws.pak", KEY_WOW64_64KEY), 408u);
     const std::string log = install.StandInLog();
     EXPECT_NE(log.find("started"), std::string::npos) << log;
     EXPECT_NE(log.find("restored"), std::string::npos) << log;

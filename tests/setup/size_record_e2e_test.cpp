@@ -129,7 +129,8 @@ TEST(SizeRecord, UninstallKeyThatRefusesWritesEndsTheRunWithSixAfterThePackageIs
         EXPECT_FALSE(EstimatedSize(KEY_WOW64_32KEY).has_value());
         // Refused by the registry (error 5, access denied), not skipped.
         const std::string text = ReadWholeFile(log);
-        EXPECT_NE(text.find("RegCreateKeyExW failed"), std::string::npos) << text;
+        // The entry is opened where it was found, not created.
+        EXPECT_NE(text.find("RegOpenKeyExW failed"), std::string::npos) << text;
         EXPECT_NE(text.find(": error 5"), std::string::npos) << text;
         EXPECT_NE(text.find("exit code: 6"), std::string::npos) << text;
         EXPECT_NE(text.find("install folder: " + locked.install.Folder()), std::string::npos) << text;
@@ -184,4 +185,21 @@ TEST(SizeRecord, FailedPackageWriteStillDecidesTheCodeWhenTheSizeCannotBeRecorde
         EXPECT_FALSE(PathExists(locked.install.Path("~tws.pak")));
         EXPECT_FALSE(EstimatedSize(KEY_WOW64_64KEY).has_value());
     }
+}
+
+// A 32-bit application on 64-bit Windows has its entry under WOW6432Node: the size and
+// the detection value go there, and the native view gets no key of its own.
+TEST(SizeRecord, AnEntryOnlyInThe32BitViewGetsTheSizeAndTheDetectionValueThere) {
+    SampleInstall install("size-wow", false);
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", install.Folder() + "unins000.exe",
+                 KEY_WOW64_32KEY);
+    SetupRun run = RunSetup(L"modest", {});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(HoldsSamplePackage(install.Path("tws.pak")));
+    EXPECT_EQ(EstimatedSize(KEY_WOW64_32KEY), FolderKilobytes(install.Folder()));
+    EXPECT_EQ(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "tws.pak", KEY_WOW64_32KEY), 408u);
+    HKEY native = nullptr;
+    EXPECT_NE(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &native),
+              ERROR_SUCCESS);
+    if (native != nullptr) ::RegCloseKey(native);
 }

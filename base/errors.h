@@ -15,6 +15,7 @@ enum class ExitCode : int {
     InstallFailed = 5,    // the package file could not be installed
     SizeNotRecorded = 6,  // "EstimatedSize" could not be written
     AlreadyRunning = 7,   // another setup of the same package is running
+    NobodyToAsk = 8,      // not quiet, where no box can be seen: nothing asked, nothing written
 };
 
 // Raised inside a step: what the user is told and how the run then ends travel

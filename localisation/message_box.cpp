@@ -20,11 +20,34 @@ int Show(const Text& text, const Text& caption, UINT style, Language language) {
     return ::MessageBoxW(nullptr, Widen(text).data(), Widen(caption).data(), style);
 }
 
+// Why no box is shown, or null when one may be.
+const char* WhyNoBox() {
+    if (common::boxesSuppressed) return "boxes suppressed";
+    if (!SomeoneCanSeeBoxes()) return "nobody can see it";
+    return nullptr;
+}
+
 }  // namespace
 
+bool SomeoneCanSeeBoxes() {
+    static const bool visible = [] {
+        USEROBJECTFLAGS flags{};
+        // A window station that cannot be asked is taken as one that can be seen, as
+        // every run took it before.
+        if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr))
+            return true;
+        const bool interactive = (flags.dwFlags & WSF_VISIBLE) != 0;
+        if (!interactive)
+            runlog::Write("window station: not interactive, nobody can see a box: errors go to the log only, "
+                          "questions are answered no");
+        return interactive;
+    }();
+    return visible;
+}
+
 void ShowError(const MessagePair& message) {
-    if (common::boxesSuppressed) {
-        runlog::Write(Text::Fixed("error (no box: boxes suppressed): ") + message.english);
+    if (const char* why = WhyNoBox()) {
+        runlog::Write(Text::Fixed("error (no box: ") + why + "): " + message.english);
         return;
     }
     runlog::Write(Text::Fixed("error shown: ") + message.english);
@@ -34,8 +57,8 @@ void ShowError(const MessagePair& message) {
 
 bool Ask(const QuestionPair& question, Language language) {
     const Text& text = question.text.In(language);
-    if (common::boxesSuppressed) {
-        runlog::Write(Text::Fixed("question not asked, boxes suppressed; taken as no: ") + text);
+    if (const char* why = WhyNoBox()) {
+        runlog::Write(Text::Fixed("question not asked, ") + why + "; taken as no: " + text);
         return false;
     }
     const bool yes = Show(text, question.caption.In(language), kQuestionStyle, language) == IDYES;
@@ -44,6 +67,7 @@ bool Ask(const QuestionPair& question, Language language) {
 }
 
 void ShowHelp(Language language) {
+    if (!SomeoneCanSeeBoxes()) return;
     const MessagePair help = messages::Help();
     Show(help.In(language), messages::DisplayName().In(language), kHelpStyle, language);
 }

@@ -31,6 +31,12 @@ inline MessagePair AlreadyRunning() {
     return {Text::Fixed("Setup is already running."), Text::Fixed("Программа установки уже запущена.")};
 }
 
+// Only the log hears of it: the run is where no box can be seen.
+inline MessagePair NobodyToAsk() {
+    return {Text::Fixed("nobody could be asked: run it with modest"),
+            Text::Fixed("некого спросить: запустите с modest")};
+}
+
 inline MessagePair NoRegistryAccess() {
     return {Text::Fixed("No access to system registry"), Text::Fixed("Нет доступа к системному реестру")};
 }
@@ -71,7 +77,8 @@ inline MessagePair Help() {
                         "4 - Tarnwick is not installed\r\n"
                         "5 - the package file could not be installed\r\n"
                         "6 - the installed size could not be recorded\r\n"
-                        "7 - another setup of this package is running"),
+                        "7 - another setup of this package is running\r\n"
+                        "8 - nobody could be asked: run it with modest"),
             Text::Fixed("Устанавливает пакет Tarnwick в установленную\r\n"
                         "программу Tarnwick.\r\n\r\n"
                         "setup.exe [modest [runapp]] [параметры]\r\n\r\n"
@@ -89,7 +96,8 @@ inline MessagePair Help() {
                         "4 - Tarnwick не установлен\r\n"
                         "5 - не удалось установить файл пакета\r\n"
                         "6 - не удалось записать размер установки\r\n"
-                        "7 - уже идёт другая установка этого пакета")};
+                        "7 - уже идёт другая установка этого пакета\r\n"
+                        "8 - некого спросить: запустите с modest")};
 }
 
 }  // namespace messages

@@ -16,11 +16,13 @@ std::wstring BinFolder() {
 std::string BinFolderA() { return ToUtf8(BinFolder()); }
 
 ProcessResult RunAndWait(const std::wstring& exe, const std::wstring& parameters, DialogDriver* driver, DWORD timeoutMs,
-                         const std::wstring& currentFolder) {
+                         const std::wstring& currentFolder, const std::wstring& desktop) {
     ProcessResult result;
     std::wstring commandLine = L"\"" + exe + L"\"" + (parameters.empty() ? L"" : L" " + parameters);
+    std::wstring desktopName = desktop;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    if (!desktopName.empty()) startup.lpDesktop = &desktopName[0];
     PROCESS_INFORMATION process = {};
     const DWORD start = ::GetTickCount();
     if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
@@ -42,6 +44,26 @@ ProcessResult RunAndWait(const std::wstring& exe, const std::wstring& parameters
     result.milliseconds = ::GetTickCount() - start;
     ::GetExitCodeProcess(child.Get(), &result.exitCode);
     return result;
+}
+
+HiddenWindowStation::HiddenWindowStation(const std::wstring& name) : desktopName_(name + L"\\Default") {
+    station_ = ::CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+    if (station_ == nullptr) {
+        ADD_FAILURE() << "CreateWindowStationW: error " << ::GetLastError();
+        return;
+    }
+    // A desktop is made in the caller's window station: this one for a moment.
+    HWINSTA own = ::GetProcessWindowStation();
+    if (::SetProcessWindowStation(station_)) {
+        desktop_ = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ::SetProcessWindowStation(own);
+    }
+    if (desktop_ == nullptr) ADD_FAILURE() << "CreateDesktopW: error " << ::GetLastError();
+}
+
+HiddenWindowStation::~HiddenWindowStation() {
+    if (desktop_ != nullptr) ::CloseDesktop(desktop_);
+    if (station_ != nullptr) ::CloseWindowStation(station_);
 }
 
 namespace {

@@ -23,8 +23,29 @@ struct ProcessResult {
 
 // Starts exe with the parameters (a command line is "exe" params), points the driver
 // at it before it runs, and waits. A process still running at the timeout is ended.
+// `desktop` ("station\\desktop") is where the program runs; empty, the caller's.
 ProcessResult RunAndWait(const std::wstring& exe, const std::wstring& parameters, DialogDriver* driver,
-                         DWORD timeoutMs = 60000, const std::wstring& currentFolder = L"");
+                         DWORD timeoutMs = 60000, const std::wstring& currentFolder = L"",
+                         const std::wstring& desktop = L"");
+
+// A window station of its own with one desktop, as the system account's programs in
+// session 0 have under a deployment tool: not interactive, nobody sees what is shown
+// there (a box waits for ever). Closed again at the end.
+class HiddenWindowStation {
+public:
+    explicit HiddenWindowStation(const std::wstring& name);
+    HiddenWindowStation(const HiddenWindowStation&) = delete;
+    HiddenWindowStation& operator=(const HiddenWindowStation&) = delete;
+    ~HiddenWindowStation();
+    bool Valid() const { return station_ != nullptr && desktop_ != nullptr; }
+    // What STARTUPINFO.lpDesktop takes.
+    const std::wstring& Desktop() const { return desktopName_; }
+
+private:
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+    std::wstring desktopName_;
+};
 
 // Registry, in the view of `view` (KEY_WOW64_64KEY or KEY_WOW64_32KEY).
 void SetRegString(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view);

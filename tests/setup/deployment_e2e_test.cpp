@@ -161,7 +161,8 @@ TEST_F(Deployment, HelpShowsOneBoxAndChangesNothing) {
         const std::string& text = run.dialogs[0].text;
         EXPECT_EQ(text.rfind("Installs the Tarnwick package", 0), 0u) << text;
         for (const char* part : {"modest", "runapp", "/log=FILE", "/suppressmsgboxes", "/? or /help", "Exit codes:",
-                                 "0 - ", "5 - the package file could not be installed", "6 - "})
+                                 "0 - ", "5 - the package file could not be installed", "6 - ",
+                                 "8 - nobody could be asked: run it with modest"})
             EXPECT_NE(text.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
@@ -171,6 +172,112 @@ TEST_F(Deployment, HelpShowsOneBoxAndChangesNothing) {
     SetupRun run = RunSetup(L"modest /suppressmsgboxes /?", {});
     EXPECT_EQ(run.process.exitCode, 0u);
     EXPECT_TRUE(run.dialogs.empty());
+}
+
+// A deployment tool runs the setup as the system account in session 0, in a window
+// station that nobody sees: no box may wait there for an answer, and nothing may start
+// there that nobody can use.
+TEST_F(Deployment, WhereNobodyCanSeeABoxNothingWaitsForAnAnswer) {
+    HiddenWindowStation hidden(L"tw-tests-hidden");
+    ASSERT_TRUE(hidden.Valid());
+    const std::wstring logOption = L"\"/log=" + kLog + L"\"";
+    auto runHidden = [&](const std::wstring& parameters) {
+        ::DeleteFileW(kLog.c_str());
+        SetupRun run = RunSetup(parameters, {}, L"setup.exe", {}, 30000, hidden.Desktop());
+        EXPECT_FALSE(run.process.timedOut) << "waited for an answer";
+        EXPECT_TRUE(run.dialogs.empty());
+        return run;
+    };
+    {
+        SCOPED_TRACE("modest, a newer package installed");
+        SampleInstall install("hidden-newer");
+        const std::string newer = PackageWithVersion(409);
+        ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), newer));
+        EXPECT_EQ(runHidden(L"modest " + logOption).process.exitCode, 0u);
+        EXPECT_EQ(ReadBytes(install.Path("tws.pak")), newer);
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+        // The detection value names the package kept.
+        EXPECT_EQ(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "tws.pak", KEY_WOW64_64KEY), 409u);
+        const std::string log = ReadWide(kLog);
+        EXPECT_NE(log.find("window station: not interactive"), std::string::npos) << log;
+        EXPECT_NE(log.find("question not asked, nobody can see it; taken as no"), std::string::npos) << log;
+    }
+    {
+        SCOPED_TRACE("without modest");
+        SampleInstall install("hidden-asked");
+        EXPECT_EQ(runHidden(logOption).process.exitCode, 8u);
+        EXPECT_EQ(ListFolder(install.Folder()), std::vector<std::string>{"Tarnwick.exe"});
+        EXPECT_FALSE(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", KEY_WOW64_64KEY).has_value());
+        const std::string log = ReadWide(kLog);
+        EXPECT_NE(log.find("nobody could be asked: run it with modest"), std::string::npos) << log;
+        EXPECT_TRUE(EndsWith(log, "exit code: 8\r\n")) << log;
+    }
+    {
+        SCOPED_TRACE("modest runapp");
+        SampleInstall install("hidden-runapp");
+        EXPECT_EQ(runHidden(L"modest runapp " + logOption).process.exitCode, 0u);
+        EXPECT_EQ(ReadBytes(install.Path("tws.pak")), ReadBytes(SamplePayloadPath()));
+        EXPECT_EQ(install.StandInLog(), "");
+        EXPECT_FALSE(ApplicationMemoryExists());
+        EXPECT_NE(ReadWide(kLog).find("the application is not started: nobody can see it here"), std::string::npos);
+    }
+    {
+        // An error box would have come up on the desktop of whoever is logged on.
+        SCOPED_TRACE("modest, no application; and the help");
+        SampleInstall install("hidden-missing", true, false);
+        EXPECT_EQ(runHidden(L"modest").process.exitCode, 4u);
+        EXPECT_EQ(runHidden(L"/?").process.exitCode, 0u);
+    }
+}
+
+// A virus scanner or an indexer holds the package for a moment, without sharing. The
+// setup waits that out; a file held for good still ends the run with the package
+// message, about 10 s later.
+TEST_F(Deployment, APackageHeldForAMomentIsWaitedForAndOneHeldForGoodFailsLater) {
+    SampleInstall install("deploy-held");
+    const std::string target = install.Path("tws.pak");
+    const std::string old = PackageWithVersion(400);
+    const std::wstring logOption = L"\"/log=" + kLog + L"\"";
+    {
+        SCOPED_TRACE("held for 3 s");
+        ASSERT_TRUE(WriteBytes(target, old));
+        struct TimedHold {
+            win::UniqueFile file;
+            static DWORD WINAPI Release(void* self) {
+                ::Sleep(3000);
+                static_cast<TimedHold*>(self)->file.Reset();
+                return 0;
+            }
+        } hold{win::UniqueFile(::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))};
+        ASSERT_TRUE(hold.file.Valid());
+        const win::UniqueHandle releaser(::CreateThread(nullptr, 0, TimedHold::Release, &hold, 0, nullptr));
+        SetupRun run = RunSetup(L"modest " + logOption, {});
+        ::WaitForSingleObject(releaser.Get(), INFINITE);
+        EXPECT_EQ(run.process.exitCode, 0u);
+        EXPECT_TRUE(run.dialogs.empty());
+        EXPECT_EQ(ReadBytes(target), ReadBytes(SamplePayloadPath()));
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+        const std::string log = ReadWide(kLog);
+        EXPECT_NE(log.find(target + ": held by another process (error 32), try 2 in "), std::string::npos) << log;
+        EXPECT_NE(log.find(target + ": replaced"), std::string::npos) << log;
+    }
+    {
+        SCOPED_TRACE("held for good");
+        ASSERT_TRUE(WriteBytes(target, old));
+        ::DeleteFileW(kLog.c_str());
+        win::UniqueFile held(::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
+        SetupRun run = RunSetup(L"modest /suppressmsgboxes " + logOption, {});
+        held.Reset();
+        EXPECT_EQ(run.process.exitCode, 5u);
+        EXPECT_GE(run.process.milliseconds, 9000u);
+        EXPECT_LT(run.process.milliseconds, 30000u);
+        EXPECT_TRUE(ReadBytes(target) == old) << "the held package changed";
+        EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
+        const std::string log = ReadWide(kLog);
+        EXPECT_NE(log.find(target + ": still held, given up"), std::string::npos) << log;
+        EXPECT_TRUE(EndsWith(log, "exit code: 5\r\n")) << log;
+    }
 }
 
 TEST(RussianLocale, HelpIsInRussian) {

@@ -1,7 +1,7 @@
 #include "tests/setup/setup_e2e.h"
 
 SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, const std::wstring& program,
-                  const std::vector<std::string>& environment, DWORD timeoutMs) {
+                  const std::vector<std::string>& environment, DWORD timeoutMs, const std::wstring& desktop) {
     // NAME=VALUE sets, NAME (no "=") removes; the old values come back afterwards.
     std::vector<std::pair<std::string, std::optional<std::string>>> saved;
     for (const std::string& setting : environment) {
@@ -17,7 +17,7 @@ SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers, cons
     {
         DialogDriver driver(std::move(answers));
         const std::wstring exe = program.find(L':') != std::wstring::npos ? program : BinFolder() + L"\\" + program;
-        run.process = RunAndWait(exe, parameters, &driver, timeoutMs);
+        run.process = RunAndWait(exe, parameters, &driver, timeoutMs, L"", desktop);
         run.dialogs = driver.Seen();
     }
     for (auto it = saved.rbegin(); it != saved.rend(); ++it)

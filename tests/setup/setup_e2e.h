@@ -16,7 +16,7 @@ struct SetupRun {
 // run only.
 SetupRun RunSetup(const std::wstring& parameters, std::vector<int> answers = {},
                   const std::wstring& program = L"setup.exe", const std::vector<std::string>& environment = {},
-                  DWORD timeoutMs = 60000);
+                  DWORD timeoutMs = 60000, const std::wstring& desktop = L"");
 
 // The texts a user sees, in UTF-8.
 namespace ui {

@@ -151,28 +151,16 @@ TEST(DetectionValue, TheVersionInPlaceTheBuildsForAKindWithoutOneAndZeroWithoutA
     for (const auto& c : cases) EXPECT_EQ(DetectionValue(c.present, c.version, 408), c.value) << c.present;
 }
 
-// Brief holds: sharing and lock violations wherever the package is written or read,
-// access denied on the rename only; the pauses grow and end near 10 s.
-TEST(BriefHold, WhichErrorsAreWaitedOutAndForHowLong) {
-    for (FileStep step : {FileStep::Create, FileStep::Write, FileStep::Read, FileStep::Rename}) {
-        EXPECT_TRUE(IsBriefHold(32, step));
-        EXPECT_TRUE(IsBriefHold(33, step));
-        EXPECT_EQ(IsBriefHold(5, step), step == FileStep::Rename);
-        for (uint32_t other : {0u, 2u, 3u, 19u, 80u, 87u, 112u, 183u}) EXPECT_FALSE(IsBriefHold(other, step)) << other;
-    }
-    uint32_t total = 0, previous = 0;
-    int retries = 0;
-    for (uint32_t pause; (pause = RetryPauseMs(retries + 1)) != 0; ++retries) {
-        EXPECT_GT(pause, previous);
-        previous = pause;
-        total += pause;
-    }
+// Sharing and lock violations are waited out wherever the package is written or read,
+// access denied only on the rename (where Wine reports a held target so).
+TEST(BriefHold, WhichErrorsAreWaitedOutAndForAboutTenSecondsInAll) {
+    for (FileStep step : {FileStep::Create, FileStep::Write, FileStep::Read, FileStep::Rename})
+        for (uint32_t error : {0u, 2u, 5u, 32u, 33u, 112u})
+            EXPECT_EQ(IsBriefHold(error, step), error == 32 || error == 33 || (error == 5 && step == FileStep::Rename));
+    uint32_t total = 0;
+    for (int retry = 1; RetryPauseMs(retry) != 0; ++retry) total += RetryPauseMs(retry);
+    EXPECT_EQ(total, 10000u);
     EXPECT_EQ(RetryPauseMs(0), 0u);
-    EXPECT_EQ(RetryPauseMs(-1), 0u);
-    EXPECT_GE(retries, 4);
-    EXPECT_LE(RetryPauseMs(1), 500u);
-    EXPECT_GE(total, 9000u);
-    EXPECT_LE(total, 11000u);
 }
 
 TEST(ProgressLayout, TheDesignFiguresAt96DpiAndEachOneScaledAtOthers) {

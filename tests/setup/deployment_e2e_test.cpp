@@ -194,7 +194,7 @@ TEST_F(Deployment, WhereNobodyCanSeeABoxNothingWaitsForAnAnswer) {
         const std::string newer = PackageWithVersion(409);
         ASSERT_TRUE(WriteBytes(install.Path("tws.pak"), newer));
         EXPECT_EQ(runHidden(L"modest " + logOption).process.exitCode, 0u);
-        EXPECT_EQ(ReadBytes(install.Path("tws.pak")), newer);
+        EXPECT_TRUE(ReadBytes(install.Path("tws.pak")) == newer) << "the newer package was replaced";
         EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
         // The detection value names the package kept.
         EXPECT_EQ(ReadRegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "tws.pak", KEY_WOW64_64KEY), 409u);
@@ -216,7 +216,7 @@ TEST_F(Deployment, WhereNobodyCanSeeABoxNothingWaitsForAnAnswer) {
         SCOPED_TRACE("modest runapp");
         SampleInstall install("hidden-runapp");
         EXPECT_EQ(runHidden(L"modest runapp " + logOption).process.exitCode, 0u);
-        EXPECT_EQ(ReadBytes(install.Path("tws.pak")), ReadBytes(SamplePayloadPath()));
+        EXPECT_TRUE(ReadBytes(install.Path("tws.pak")) == ReadBytes(SamplePayloadPath())) << "not installed";
         EXPECT_EQ(install.StandInLog(), "");
         EXPECT_FALSE(ApplicationMemoryExists());
         EXPECT_NE(ReadWide(kLog).find("the application is not started: nobody can see it here"), std::string::npos);
@@ -255,7 +255,7 @@ TEST_F(Deployment, APackageHeldForAMomentIsWaitedForAndOneHeldForGoodFailsLater)
         ::WaitForSingleObject(releaser.Get(), INFINITE);
         EXPECT_EQ(run.process.exitCode, 0u);
         EXPECT_TRUE(run.dialogs.empty());
-        EXPECT_EQ(ReadBytes(target), ReadBytes(SamplePayloadPath()));
+        EXPECT_TRUE(ReadBytes(target) == ReadBytes(SamplePayloadPath())) << "not installed";
         EXPECT_FALSE(PathExists(install.Path("~tws.pak")));
         const std::string log = ReadWide(kLog);
         EXPECT_NE(log.find(target + ": held by another process (error 32), try 2 in "), std::string::npos) << log;

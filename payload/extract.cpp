@@ -48,11 +48,10 @@ struct InstalledFile {
     bool readOnly = false;
 };
 
-// Opened as its kind's probe opens it (a fixed field without sharing, so that a file
-// another process holds reads as 0), and read only where it is the folder's own entry:
-// a link there to a file elsewhere is never read. It counts as version 0 then, and the
-// rename replaces the link, not what it leads to.
-// A file another process holds for a moment is waited for; one held longer reads as 0.
+// Opened as its kind's probe opens it (a fixed field without sharing: a file another
+// process holds for a moment is waited for, one held longer reads as 0), and read only
+// where it is the folder's own entry: a link there to a file elsewhere is never read.
+// It counts as version 0 then, and the rename replaces the link, not what it leads to.
 // With `tell` clear an unreadable language file is not shown to the user.
 InstalledFile ProbeInstalled(const files::Folder& folder, const std::string& name, VersionedKind kind,
                              Patience& patience, bool tell = true) {

@@ -3,9 +3,11 @@
 # and SETUP_SIGN_KEY (cmake/SignFile.cmake), with a throw-away self-signed code-signing
 # certificate, checks it with osslsigncode, and runs the signed copy under Wine
 # (SignedSetup*): its own payload check must still pass, and still catch a changed byte.
-#   signed-setup.sh BUILD_DIR SETUP_EXE E2E_TESTS CMAKE SIGN_FILE_CMAKE
+# Then builds setup.exe in a tree of its own with the certificate set, to see that the
+# winget manifest the build writes beside it carries the hash of the signed program.
+#   signed-setup.sh BUILD_DIR SETUP_EXE E2E_TESTS CMAKE SIGN_FILE_CMAKE SOURCE_DIR TOOLCHAIN BUILD_TYPE
 set -u
-build=$1 setup=$2 tests=$3 cmake=$4 signer=$5
+build=$1 setup=$2 tests=$3 cmake=$4 signer=$5 source=$6 toolchain=$7 buildType=$8
 kSkip=77
 fail() {
   echo "FAILED: $1"
@@ -57,3 +59,18 @@ status=${PIPESTATUS[0]}
 if grep -q '^\[  SKIPPED \]' "$out" || grep -q '^\[  PASSED  \] 0 tests' "$out"; then
   fail "the Windows cases did not run against the signed copy"
 fi
+
+# The build's own signing step, and the manifest step after it: about 20 seconds on two
+# cores for the setup program alone.
+tree="$work/build"
+{ "$cmake" -S "$source" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE="$buildType" \
+    -DBUILD_TESTING=OFF -DSETUP_SIGN_CERT="$work/cert.pem" -DSETUP_SIGN_KEY="$work/key.pem" &&
+  "$cmake" --build "$tree" --target setup -j2; } >"$work/build.log" 2>&1 ||
+  { tail -20 "$work/build.log"; fail "the build with SETUP_SIGN_CERT and SETUP_SIGN_KEY failed"; }
+osslsigncode verify -CAfile "$work/cert.pem" -in "$tree/bin/setup.exe" >/dev/null 2>&1 ||
+  fail "the build with SETUP_SIGN_CERT and SETUP_SIGN_KEY gave no verified signature"
+hash=$(sha256sum "$tree/bin/setup.exe" | cut -d' ' -f1 | tr a-f A-F)
+grep -qx "    InstallerSha256: $hash" "$tree/bin/setup.winget.yaml" ||
+  fail "the winget manifest of the signing build does not carry the signed program's hash $hash"
+echo "winget manifest after the build's signing: InstallerSha256 $hash"
+rm -rf "$tree"

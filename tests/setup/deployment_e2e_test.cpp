@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <bcrypt.h>
 
 #include "base/win32.h"
 #include "tests/setup/setup_e2e.h"
@@ -287,4 +288,104 @@ TEST(RussianLocale, HelpIsInRussian) {
     EXPECT_EQ(run.dialogs[0].caption, ui::kRussianCaption);
     EXPECT_EQ(run.dialogs[0].text.rfind(u8"Устанавливает пакет Tarnwick", 0), 0u) << run.dialogs[0].text;
     EXPECT_NE(run.dialogs[0].text.find(u8"Коды завершения:"), std::string::npos);
+}
+
+namespace {
+
+// The hash as a winget manifest gives it: SHA-256 in upper-case hex.
+std::string Sha256Hex(const std::string& bytes) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    UCHAR digest[32] = {};
+    const bool hashed =
+        BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)) &&
+        BCRYPT_SUCCESS(::BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0)) &&
+        BCRYPT_SUCCESS(::BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                                        static_cast<ULONG>(bytes.size()), 0)) &&
+        BCRYPT_SUCCESS(::BCryptFinishHash(hash, digest, sizeof digest, 0));
+    if (hash != nullptr) ::BCryptDestroyHash(hash);
+    if (algorithm != nullptr) ::BCryptCloseAlgorithmProvider(algorithm, 0);
+    std::string hex;
+    for (UCHAR byte : digest) {
+        hex += "0123456789ABCDEF"[byte >> 4];
+        hex += "0123456789ABCDEF"[byte & 15];
+    }
+    return hashed ? hex : "";
+}
+
+// The manifest's lines as "key: value" pairs, without indent and list marks.
+std::vector<std::pair<std::string, std::string>> ManifestEntries(const std::string& manifest) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (size_t start = 0; start < manifest.size();) {
+        size_t end = manifest.find('\n', start);
+        if (end == std::string::npos) end = manifest.size();
+        std::string line = manifest.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line.erase(0, line.find_first_not_of(" -"));
+        const size_t colon = line.find(": ");
+        if (colon != std::string::npos && line[0] != '#')
+            entries.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+    }
+    return entries;
+}
+
+std::string ManifestValue(const std::string& manifest, const std::string& key) {
+    for (const auto& [name, value] : ManifestEntries(manifest))
+        if (name == key) return value;
+    return "";
+}
+
+// The codes the help box lists after "Exit codes:", as "N - meaning" lines.
+std::vector<int> HelpExitCodes(const std::string& help) {
+    std::vector<int> codes;
+    for (size_t at = help.find("\n", help.find("Exit codes:")); at != std::string::npos; at = help.find('\n', at + 1))
+        if (at + 4 < help.size() && help[at + 1] >= '0' && help[at + 1] <= '9' && help.compare(at + 2, 3, " - ") == 0)
+            codes.push_back(help[at + 1] - '0');
+    return codes;
+}
+
+}  // namespace
+
+// The manifest the build writes beside setup.exe, taken as winget takes it: the hash of
+// the program beside it, a response for every exit code the help lists, and its switches
+// joined as winget joins them, with a path of blanks put in place of <LOGPATH> as it
+// stands, unquoted.
+TEST_F(Deployment, WingetManifestFitsTheSetupBesideIt) {
+    const std::string manifest = ReadWholeFile(BinFolderA() + "\\setup.winget.yaml");
+    ASSERT_FALSE(manifest.empty());
+    const std::optional<std::string> setup = ReadBytes(BinFolderA() + "\\setup.exe");
+    ASSERT_TRUE(setup.has_value());
+    EXPECT_EQ(ManifestValue(manifest, "InstallerSha256"), Sha256Hex(*setup));
+
+    std::vector<std::pair<int, std::string>> responses;
+    const auto entries = ManifestEntries(manifest);
+    for (size_t i = 0; i + 1 < entries.size(); ++i)
+        if (entries[i].first == "InstallerReturnCode" && entries[i + 1].first == "ReturnResponse")
+            responses.emplace_back(std::stoi(entries[i].second), entries[i + 1].second);
+    const std::vector<std::pair<int, std::string>> documented = {
+        {1, "custom"}, {2, "custom"}, {3, "custom"},           {4, "missingDependency"},
+        {5, "custom"}, {6, "custom"}, {7, "installInProgress"}, {8, "invalidParameter"}};
+    EXPECT_EQ(responses, documented);
+    SetupRun run = RunSetup(L"/?", {IDOK});
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    const std::vector<int> helpCodes = HelpExitCodes(run.dialogs[0].text);
+    EXPECT_GE(helpCodes.size(), 8u) << run.dialogs[0].text;
+    for (int code : helpCodes) {
+        bool listed = code == 0;
+        for (const auto& response : responses) listed = listed || response.first == code;
+        EXPECT_TRUE(listed) << "exit code " << code << " is missing from ExpectedReturnCodes";
+    }
+
+    SampleInstall install("deploy-winget");
+    std::wstring parameters =
+        FromUtf8(ManifestValue(manifest, "SilentWithProgress") + " " + ManifestValue(manifest, "Log"));
+    const size_t token = parameters.find(L"<LOGPATH>");
+    ASSERT_NE(token, std::wstring::npos) << ToUtf8(parameters);
+    parameters.replace(token, 9, kLog);
+    run = RunSetup(parameters, {});
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_TRUE(PathExists(install.Path("tws.pak")));
+    EXPECT_TRUE(EndsWith(ReadWide(kLog), "exit code: 0\r\n")) << ToUtf8(parameters);
 }

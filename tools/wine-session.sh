@@ -33,6 +33,10 @@ start() {
   [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on :$n" >&2; cat "$state/xvfb.log" >&2; exit 1; }
   echo ":$n" >"$state/display"
   export DISPLAY=":$n"
+  # The desktop shell that starts the application lives as long as the session, under
+  # this locale: a caller without a UTF-8 one (a bare environment) would leave it unable
+  # to name a folder outside ASCII.
+  [ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LANG=C.UTF-8 LC_ALL=C.UTF-8
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >"$state/wineboot.log" 2>&1
     wineserver -w
